@@ -1,0 +1,50 @@
+// The application between the window and the four scenes: start-up, the seven-state machine of the
+// opening, menu, scenes and closing, the drawn cursor, and the routing of input.
+#pragma once
+
+#include <functional>
+
+class ASeason;
+
+enum AppStateId {
+    APP_INTRO = 0, APP_TITLES = 1, APP_MENU_APPEARING = 2, APP_MENU = 3,
+    APP_ENTERING_SEASON = 4, APP_SEASON = 5, APP_EXITING = 6
+};
+
+// Frame marks of stateFrame.
+const int FRAME_INTRO_END = 220;
+const int FRAME_TITLES_END = 320;
+const int FRAME_MENU_READY = 420;
+const int FRAME_SEASON_STARTS = 570;
+const int FRAME_EXIT_STARTS = 570;
+const int FRAME_PROGRAM_ENDS = 770;
+
+// Builds everything; a GL context must be current. Calling it again starts the application anew
+// (tests do; the scenes are rebuilt).
+void appInit(int screenWidth, int screenHeight);
+void appUpdate();
+void appDraw();
+
+void onKeyDown(int key);
+void onKeyUp(int key);
+void onMouseMove(int x, int y);
+void onMouseDown(int x, int y, int button);
+void onMouseUp(int x, int y, int button);
+
+// Set when the closing sequence is over, or by the platform when the window is closed.
+bool quitRequested();
+void requestQuit();
+
+// Read-only views for tests, benchmarks and the soak run.
+int appStateId();
+int appStateFrame();
+int appChosenSeason();
+ASeason* appSeason(int index);   // 0 Spring, 1 Summer, 2 Autumn, 3 Winter
+ASeason* appCurrentSeason();
+float appCursorAlpha();
+float appHoverBarAlpha();
+// The hit rectangle of menu row `index` in pixels (left, top, right, bottom).
+void appMenuRowRect(int index, float& left, float& top, float& right, float& bottom);
+
+// Called in every appDraw where a screenshot would be taken: after the frame, before the cursor.
+void appSetFrameReadyHook(std::function<void()> hook);

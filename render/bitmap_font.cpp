@@ -1,0 +1,1 @@
+#include "render/bitmap_font.h"

@@ -1,0 +1,1 @@
+#include "render/glyph_table.h"

@@ -1,0 +1,1 @@
+#include "render/orbit_camera.h"

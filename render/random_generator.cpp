@@ -1,0 +1,1 @@
+#include "render/random_generator.h"

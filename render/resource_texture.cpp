@@ -1,0 +1,1 @@
+#include "render/resource_texture.h"

@@ -1,0 +1,1 @@
+#include "render/screen_widgets.h"

@@ -1,0 +1,1 @@
+#include "render/vector_math.h"

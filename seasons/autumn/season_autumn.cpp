@@ -1,0 +1,1 @@
+#include "seasons/autumn/season_autumn.h"

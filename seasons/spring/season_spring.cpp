@@ -1,0 +1,1 @@
+#include "seasons/spring/season_spring.h"

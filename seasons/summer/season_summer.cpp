@@ -1,0 +1,1 @@
+#include "seasons/summer/season_summer.h"

@@ -1,0 +1,1 @@
+#include "seasons/winter/season_winter.h"

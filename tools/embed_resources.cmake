@@ -1,0 +1,12 @@
+# Writes the sheets as byte arrays into one C++ source: cmake -DOUTPUT=... -DGLYPH_SHEET=... -DSPRITE_SHEET=... -P
+function(embed_one var path out)
+  file(READ ${path} hex HEX)
+  string(LENGTH "${hex}" hexLength)
+  math(EXPR byteCount "${hexLength} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(REGEX REPLACE "(0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,)" "\\1\n" bytes "${bytes}")
+  set(${out} "extern const unsigned char ${var}[] = {\n${bytes}\n};\nextern const unsigned long ${var}Size = ${byteCount};\n" PARENT_SCOPE)
+endfunction()
+embed_one(glyphSheetData ${GLYPH_SHEET} glyphs)
+embed_one(spriteSheetData ${SPRITE_SHEET} sprites)
+file(WRITE ${OUTPUT} "// Generated from resources/*.gif; do not edit.\n${glyphs}${sprites}")

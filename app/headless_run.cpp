@@ -1,1 +1,136 @@
-// in progress
+#include "app/headless_run.h"
+
+#include <algorithm>
+
+#include "app/headless_context.h"
+#include "app/platform.h"
+#include "framework/application.h"
+#include "framework/season.h"
+#include "render/random_generator.h"
+
+namespace {
+// The frame clock of a headless run: one frame per step, never real time.
+int64_t headlessTicks = 0;
+int64_t headlessCounter() { return headlessTicks; }
+int64_t headlessFrequency() { return 60; }
+}  // namespace
+
+HeadlessRun::HeadlessRun(int width, int height, bool drawFrames)
+    : w(width), h(height), draw(drawFrames), context(new HeadlessContext(width, height)) {
+    if (!context->ok()) return;
+    resetPlatformHooks();
+    platformHooks().counter = headlessCounter;
+    platformHooks().counterFrequency = headlessFrequency;
+    randomReset();
+    appInit(width, height);
+    appSetFrameReadyHook([this]() {
+        if (captureNext) {
+            pixels.resize((size_t)w * h * 3);
+            readFramePixels(w, h, pixels.data());
+            captureNext = false;
+        }
+    });
+}
+
+HeadlessRun::~HeadlessRun() {
+    appSetFrameReadyHook(nullptr);
+    resetPlatformHooks();
+}
+
+bool HeadlessRun::ok() const { return context->ok(); }
+const std::string& HeadlessRun::error() const { return context->error(); }
+
+void HeadlessRun::step() {
+    // Input scheduled for this frame arrives first, as the message pump drains before the frame.
+    for (size_t i = 0; i < schedule.size();) {
+        if (schedule[i].first <= frames) {
+            auto action = std::move(schedule[i].second);
+            schedule.erase(schedule.begin() + (long)i);
+            action();
+        } else {
+            ++i;
+        }
+    }
+    headlessTicks += 1;
+    appUpdate();
+    if (draw) appDraw();
+    frames += 1;
+}
+
+bool HeadlessRun::runFrames(int n) {
+    for (int i = 0; i < n; ++i) {
+        if (quitRequested()) return false;
+        if (i == n - 1) captureNext = draw;
+        step();
+    }
+    return !quitRequested();
+}
+
+bool HeadlessRun::runUntil(const std::function<bool()>& done, int maxFrames) {
+    for (int i = 0; i < maxFrames; ++i) {
+        if (done()) return true;
+        if (quitRequested()) return false;
+        captureNext = draw;
+        step();
+    }
+    return done();
+}
+
+void HeadlessRun::at(int frameNumber, std::function<void()> action) {
+    schedule.emplace_back(frameNumber, std::move(action));
+}
+
+void HeadlessRun::moveMouse(int x, int y) { onMouseMove(x, y); }
+void HeadlessRun::press(int x, int y, int button) { onMouseDown(x, y, button); }
+void HeadlessRun::release(int x, int y, int button) { onMouseUp(x, y, button); }
+void HeadlessRun::click(int x, int y, int button) {
+    onMouseMove(x, y);
+    onMouseDown(x, y, button);
+    onMouseUp(x, y, button);
+}
+void HeadlessRun::wheel(int x, int y, bool forward) { onMouseDown(x, y, forward ? 4 : 5); }
+void HeadlessRun::keyDown(int key) { onKeyDown(key); }
+void HeadlessRun::keyUp(int key) { onKeyUp(key); }
+void HeadlessRun::tapKey(int key) {
+    onKeyDown(key);
+    onKeyUp(key);
+}
+
+void HeadlessRun::drag(int x0, int y0, int x1, int y1, int frameCount, int button) {
+    if (frameCount < 1) frameCount = 1;
+    onMouseMove(x0, y0);
+    onMouseDown(x0, y0, button);
+    for (int i = 1; i <= frameCount; ++i) {
+        int x = x0 + (x1 - x0) * i / frameCount;
+        int y = y0 + (y1 - y0) * i / frameCount;
+        onMouseMove(x, y);
+        runFrames(1);
+    }
+    onMouseUp(x1, y1, button);
+}
+
+void HeadlessRun::skipToMenu() {
+    runUntil([] { return appStateId() == APP_MENU; }, 2000);
+}
+
+void HeadlessRun::enterSeason(int index) {
+    skipToMenu();
+    float left, top, right, bottom;
+    appMenuRowRect(index, left, top, right, bottom);
+    int x = (int)((left + right) / 2), y = (int)((top + bottom) / 2);
+    click(x, y, 1);
+    runUntil([] { return appStateId() == APP_SEASON; }, 1000);
+}
+
+ASeason* HeadlessRun::season(int index) const { return appSeason(index); }
+
+Rgb HeadlessRun::pixel(int x, int y) const {
+    if (x < 0 || y < 0 || x >= w || y >= h || pixels.size() < (size_t)w * h * 3) return Rgb{0, 0, 0};
+    const unsigned char* p = &pixels[((size_t)y * w + x) * 3];
+    return Rgb{p[0], p[1], p[2]};
+}
+
+bool HeadlessRun::savePng(const std::string& path) const {
+    if (pixels.size() < (size_t)w * h * 3) return false;
+    return writePng(path, w, h, pixels.data());
+}

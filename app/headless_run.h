@@ -73,5 +73,6 @@ private:
     std::unique_ptr<HeadlessContext> context;
     std::vector<std::pair<int, std::function<void()>>> schedule;
     std::vector<unsigned char> pixels;
+    bool captureNext = false;
     void step();
 };

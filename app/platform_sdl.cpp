@@ -1,1 +1,174 @@
-// in progress
+#include "app/platform_sdl.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <ctime>
+
+#include "app/frame_timer.h"
+#include "app/key_mapping.h"
+#include "app/main_loop.h"
+#include "app/platform.h"
+#include "app/window_size.h"
+#include "framework/application.h"
+#include "render/gl.h"
+
+namespace {
+
+SDL_Window* window = nullptr;
+// Drawable pixels per window unit (1 except on high-density screens), for mouse positions.
+float pointerScaleX = 1, pointerScaleY = 1;
+
+int64_t sdlCounter() { return (int64_t)SDL_GetPerformanceCounter(); }
+int64_t sdlFrequency() { return (int64_t)SDL_GetPerformanceFrequency(); }
+void sdlMessageBox(const char* text, const char* caption) {
+    std::fprintf(stderr, "velmora: %s\n", text);
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption ? caption : "", text, nullptr);
+}
+void sdlSwap() { SDL_GL_SwapWindow(window); }
+void sdlHideCursor() { SDL_ShowCursor(SDL_DISABLE); }
+
+void resized() {
+    int w = 0, h = 0, ww = 0, wh = 0;
+    SDL_GL_GetDrawableSize(window, &w, &h);
+    SDL_GetWindowSize(window, &ww, &wh);
+    pointerScaleX = ww > 0 ? (float)w / ww : 1;
+    pointerScaleY = wh > 0 ? (float)h / wh : 1;
+    applyWindowSize(w, h);
+}
+
+int px(int x) { return (int)(x * pointerScaleX); }
+int py(int y) { return (int)(y * pointerScaleY); }
+
+void dispatch(const SDL_Event& e) {
+    switch (e.type) {
+    case SDL_QUIT:
+        requestQuit();
+        break;
+    case SDL_WINDOWEVENT:
+        if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) resized();
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE) requestQuit();
+        break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+        int key = virtualKeyFromSdl(e.key.keysym.sym);
+        if (key == 0) break;  // no virtual-key code: the application never sees it
+        if (e.type == SDL_KEYDOWN)
+            onKeyDown(key);
+        else
+            onKeyUp(key);
+        break;
+    }
+    case SDL_MOUSEMOTION:
+        onMouseMove(px(e.motion.x), py(e.motion.y));
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        int button = e.button.button == SDL_BUTTON_LEFT ? 1 : e.button.button == SDL_BUTTON_RIGHT ? 3 : 0;
+        if (button == 0) break;  // the middle and extra buttons are not used
+        if (e.type == SDL_MOUSEBUTTONDOWN)
+            onMouseDown(px(e.button.x), py(e.button.y), button);
+        else
+            onMouseUp(px(e.button.x), py(e.button.y), button);
+        break;
+    }
+    case SDL_MOUSEWHEEL: {
+        int steps = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+        if (steps == 0) break;  // sideways only
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        // A turn reads as a press of button 4 (forward) or 5 (back), never followed by a release.
+        onMouseDown(px(x), py(y), steps < 0 ? 5 : 4);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void drainMessages() {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) dispatch(e);
+}
+
+void waitForMessages(int milliseconds) { SDL_WaitEventTimeout(nullptr, milliseconds); }
+
+void sleepMicroseconds(int microseconds) {
+    timespec t{0, (long)microseconds * 1000L};
+    nanosleep(&t, nullptr);
+}
+
+}  // namespace
+
+int runSdlProgram() {
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "velmora: cannot open a display (%s)\n", SDL_GetError());
+        return 1;
+    }
+    SDL_DisableScreenSaver();
+
+    // The desktop's size and colour depth, read once: the window and the display mode use exactly them.
+    SDL_DisplayMode desktop;
+    if (SDL_GetDesktopDisplayMode(0, &desktop) != 0) {
+        std::fprintf(stderr, "velmora: cannot read the desktop's display mode (%s)\n", SDL_GetError());
+        SDL_Quit();
+        return 1;
+    }
+    int screenWidth = desktop.w, screenHeight = desktop.h;
+
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+
+    platformHooks().counter = sdlCounter;
+    platformHooks().counterFrequency = sdlFrequency;
+    platformHooks().messageBox = sdlMessageBox;
+    platformHooks().swapBuffers = sdlSwap;
+    platformHooks().hideCursor = sdlHideCursor;
+
+    // Full screen at the desktop's own mode: the monitor's resolution is never changed.
+    int x = SDL_WINDOWPOS_UNDEFINED_DISPLAY(0), y = SDL_WINDOWPOS_UNDEFINED_DISPLAY(0);
+    window = SDL_CreateWindow("Velmora", x, y, screenWidth, screenHeight,
+                              SDL_WINDOW_OPENGL | SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (!window) {
+        sdlMessageBox("Display mode failed", "");
+        window = SDL_CreateWindow("Velmora", x, y, screenWidth, screenHeight, SDL_WINDOW_OPENGL);
+    }
+    if (!window) {
+        std::fprintf(stderr, "velmora: cannot open a window (%s)\n", SDL_GetError());
+        SDL_Quit();
+        return 1;
+    }
+    SDL_ShowCursor(SDL_DISABLE);
+
+    SDL_GLContext context = SDL_GL_CreateContext(window);
+    if (!context) {
+        std::fprintf(stderr, "velmora: no OpenGL context (%s)\n", SDL_GetError());
+        SDL_DestroyWindow(window);
+        SDL_Quit();
+        return 1;
+    }
+    SDL_GL_SetSwapInterval(0);  // the frame timer sets the pace, not the display
+    resized();
+
+    int drawableWidth = 0, drawableHeight = 0;
+    SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
+    appInit(drawableWidth > 0 ? drawableWidth : screenWidth, drawableHeight > 0 ? drawableHeight : screenHeight);
+    if (!quitRequested()) {
+        MainLoopHooks hooks{drainMessages, waitForMessages, sleepMicroseconds};
+        runMainLoop(programFrameTimer(), hooks);
+    }
+
+    SDL_GL_DeleteContext(context);
+    SDL_DestroyWindow(window);  // leaves the desktop as it was
+    window = nullptr;
+    SDL_ShowCursor(SDL_ENABLE);
+    SDL_Quit();
+    return 0;
+}

@@ -1,0 +1,34 @@
+// Decides when the next frame is due, on a high-resolution counter. A frame fires only once the
+// counter has passed `due`; the next is due one period after the moment it fired, so a late frame is
+// never made up and two frames never run back to back.
+#pragma once
+
+#include <cstdint>
+
+class FrameTimer {
+public:
+    using Counter = int64_t (*)();
+
+    int64_t now = 0;
+    int64_t last = 0;
+    int64_t due = 0;
+    int64_t ticksPerFrame = 0;
+    int64_t frequency = 0;
+    float framesPerSecond = 0;
+
+    // Reads the counter through `counter` and its rate through `frequencyOf`; both default to the
+    // platform's (app/platform.h).
+    explicit FrameTimer(float framesPerSecond, Counter counter = nullptr, Counter frequencyOf = nullptr);
+
+    void start();
+    bool frameDue();
+    // Ticks left until a frame would fire (0 when one would fire now); for waiting between frames.
+    int64_t ticksUntilDue();
+
+private:
+    Counter read;
+};
+
+// The program's one timer at 60 frames per second.
+FrameTimer& programFrameTimer();
+const int FRAMES_PER_SECOND = 60;

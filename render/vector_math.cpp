@@ -379,6 +379,9 @@ Quaternion Quaternion::operator*(const Quaternion& o) const {
 
 // ---- ForceAccumulator ----------------------------------------------------------------------------
 
+// Out-of-line definition, so the capacity may also be bound to a reference.
+const int ForceAccumulator::capacity;
+
 ForceAccumulator::ForceAccumulator() : sum(0, 0, 0), pending(0) {}
 
 void ForceAccumulator::add(const Vec3& f) {

@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/headless_context.h"
+#include "render/resource_texture.h"
+#include "render/screen_widgets.h"
+
+TEST(ReferenceCanvas, WidthFollowsTheAspect) {
+    setReferenceCanvas(1024, 768);
+    EXPECT_EQ(referenceCanvas().refWidth, 640);
+    setReferenceCanvas(1920, 1200);
+    EXPECT_EQ(referenceCanvas().refWidth, 768);
+    EXPECT_FLOAT_EQ(scaleToScreenX(768), 1920);
+    EXPECT_FLOAT_EQ(scaleToScreenY(480), 1200);
+    setReferenceCanvas(1920, 0);  // a zero height never divides
+    EXPECT_GT(referenceCanvas().refWidth, 0);
+}
+
+TEST(MenuWidgets, RowsAreInclusiveAndTheBarNeverFlickersBack) {
+    MenuButton upper(0, 1, 20, 3, 0, 100, 30, 0, 0);
+    MenuButton lower(0, 1, 50, 33, 0, 100, 60, 30, 1);
+    EXPECT_TRUE(upper.contains(100, 30));
+    EXPECT_TRUE(lower.contains(0, 30));
+    EXPECT_FALSE(lower.contains(100.01f, 40));
+
+    MenuButton* buttons[2] = {&upper, &lower};
+    HoverBar bar(0, 50, 1, 18);
+    lower.hovered = true;
+    bar.track(buttons, 2);
+    EXPECT_TRUE(bar.active);
+    EXPECT_EQ(bar.y, 50);
+    for (int i = 0; i < 100; ++i) bar.update();
+    EXPECT_FLOAT_EQ(bar.alpha, 0.7f);
+
+    // Off the rows and straight back: it keeps fading and reappears only once invisible.
+    lower.hovered = false;
+    bar.track(buttons, 2);
+    bar.update();
+    upper.hovered = true;
+    float before = bar.alpha;
+    for (int i = 0; i < 5; ++i) {
+        bar.track(buttons, 2);
+        bar.update();
+        EXPECT_LT(bar.alpha, before);
+        before = bar.alpha;
+    }
+    for (int i = 0; i < 200 && bar.alpha != 0; ++i) {
+        bar.track(buttons, 2);
+        bar.update();
+    }
+    bar.track(buttons, 2);
+    EXPECT_TRUE(bar.active);
+    EXPECT_EQ(bar.y, 20);  // jumped to the upper row while invisible
+}
+
+TEST(ResourceTextures, PowerOfTwoSizesAndTexelConversion) {
+    EXPECT_EQ(textureSizeFor(512, 8192), 512);
+    EXPECT_EQ(textureSizeFor(300, 8192), 256);
+    EXPECT_EQ(textureSizeFor(100, 8192), 128);
+    EXPECT_EQ(textureSizeFor(400, 8192), 512);
+    EXPECT_EQ(textureSizeFor(9000, 8192), 8192);
+
+    DecodedPicture picture;
+    picture.width = 3;
+    picture.height = 1;
+    picture.rgba = (unsigned char*)malloc(12);
+    const unsigned char pixels[12] = {0, 0, 255, 255, 255, 255, 255, 255, 0, 0, 0, 255};  // blue, white, black
+    std::copy(pixels, pixels + 12, picture.rgba);
+    std::vector<unsigned char> texels(3 * 4);
+    convertGlyphTexels(picture, 3, 1, texels.data());
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(texels[i * 4 + 0], 255);
+        EXPECT_EQ(texels[i * 4 + 1], 255);
+        EXPECT_EQ(texels[i * 4 + 2], 255);
+    }
+    EXPECT_EQ(texels[3], 255);   // blue: opaque
+    EXPECT_EQ(texels[7], 255);   // white: opaque
+    EXPECT_EQ(texels[11], 0);    // black: transparent
+    convertSpriteTexels(picture, 3, 1, texels.data());
+    EXPECT_EQ(texels[0], 0);
+    EXPECT_EQ(texels[2], 255);
+    EXPECT_EQ(texels[11], 255);
+}
+
+TEST(ResourceTextures, SheetsLoadAndAMissingIdWritesNothing) {
+    HeadlessContext context(16, 16);
+    ASSERT_TRUE(context.ok()) << context.error();
+    GLuint texture = 4242;
+    int w = -1, h = -1;
+    EXPECT_FALSE(loadResourceTexture(999, &texture, &w, &h));
+    EXPECT_EQ(texture, 4242u);
+    EXPECT_EQ(w, -1);
+    ASSERT_TRUE(loadResourceTexture(RESOURCE_GLYPH_SHEET, &texture, &w, &h));
+    EXPECT_EQ(w, 512);
+    EXPECT_EQ(h, 512);
+    ASSERT_TRUE(loadResourceTextureEx(RESOURCE_SPRITE_SHEET, &texture, &w, &h, GL_LINEAR, GL_LINEAR, false));
+    EXPECT_EQ(w, 512);
+    unsigned char garbage[16] = {'G', 'I', 'F', '8', '9', 'a'};
+    DecodedPicture picture;
+    EXPECT_FALSE(decodePictureBytes(garbage, sizeof garbage, picture));
+    EXPECT_EQ(picture.rgba, nullptr);
+}

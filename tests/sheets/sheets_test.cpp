@@ -1,0 +1,235 @@
+// The glyph table and the two sheets compiled into the program: every glyph where the table says,
+// the title, credit and menu names where the application cuts its sprites.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "render/glyph_table.h"
+#include "render/resource_texture.h"
+
+namespace {
+
+const int sheetSize = 512;
+
+// The font's alpha test keeps texels whose blue channel is above 0.1825.
+const int glyphInk = (int)(0.1825 * 255);
+
+struct Box {
+    int left, right, top, bottom;  // columns left .. right - 1, rows top .. bottom - 1
+};
+
+Box boxOf(const GlyphRecord& r) { return Box{r.left, r.right, r.top, r.bottom}; }
+
+class Sheet {
+public:
+    explicit Sheet(int resourceId) { decoded = decodeResourcePicture(resourceId, picture); }
+    bool ok() const { return decoded && picture.width == sheetSize && picture.height == sheetSize; }
+    const unsigned char* pixel(int x, int y) const { return picture.rgba + ((size_t)y * picture.width + x) * 4; }
+    int blue(int x, int y) const { return pixel(x, y)[2]; }
+
+private:
+    DecodedPicture picture;
+    bool decoded = false;
+};
+
+struct GlyphTable {
+    std::unique_ptr<GlyphMetrics> metrics{buildGlyphMetrics()};
+    const GlyphRecord& of(char c) const { return metrics->records[c - 31]; }
+};
+
+// Ink extent inside a box, for a predicate on pixels; empty when right < left.
+struct Ink {
+    int left = 1 << 20, right = -1, top = 1 << 20, bottom = -1;
+    bool empty() const { return right < left; }
+};
+
+template <typename IsInk>
+Ink inkIn(const Box& box, IsInk isInk) {
+    Ink ink;
+    for (int y = box.top; y < box.bottom; ++y)
+        for (int x = box.left; x < box.right; ++x)
+            if (isInk(x, y)) {
+                ink.left = std::min(ink.left, x);
+                ink.right = std::max(ink.right, x);
+                ink.top = std::min(ink.top, y);
+                ink.bottom = std::max(ink.bottom, y);
+            }
+    return ink;
+}
+
+TEST(GlyphTable, HeaderSpaceAndOneBoxPerPrintableCharacter) {
+    GlyphTable table;
+    const GlyphMetrics& m = *table.metrics;
+    EXPECT_EQ(m.baseline(), 17);
+    EXPECT_EQ(m.count(), 96);
+    const GlyphRecord& space = m.records[1];
+    EXPECT_EQ(space.code, 32);
+    EXPECT_EQ(space.top, 0);
+    EXPECT_EQ(space.bottom, 0);
+    EXPECT_EQ(space.left, 0);
+    EXPECT_EQ(space.right, 15);
+    EXPECT_EQ(space.offset, 0);
+
+    const std::set<int> rowTops = {8, 80, 152, 224, 296, 368, 440};
+    for (int i = 2; i < GlyphMetrics::recordCount; ++i) {
+        const GlyphRecord& r = m.records[i];
+        SCOPED_TRACE(std::string("character ") + (char)r.code);
+        EXPECT_EQ(r.code, 31 + i);
+        EXPECT_EQ(rowTops.count(r.top), 1u);
+        EXPECT_EQ(r.bottom - r.top, 63);
+        EXPECT_LT(r.left, r.right);
+        EXPECT_LE(r.right, sheetSize);
+        EXPECT_EQ(r.offset, 0);
+        // Along a sheet row the boxes run left to right and at most touch.
+        const GlyphRecord& previous = m.records[i - 1];
+        if (i > 2 && previous.top == r.top) {
+            EXPECT_LE(previous.right, r.left);
+        }
+    }
+    // The first box of each row and a few others, as laid out on the sheet.
+    EXPECT_EQ(table.of('!').left, 16);
+    EXPECT_EQ(table.of('2').top, 80);
+    EXPECT_EQ(table.of('@').left, 15);
+    EXPECT_EQ(table.of('M').left, 89);
+    EXPECT_EQ(table.of('M').right, 132);
+    EXPECT_EQ(table.of('V').top, 296);
+    EXPECT_EQ(table.of('d').top, 368);
+    EXPECT_EQ(table.of('/').right, table.of('0').left);
+    EXPECT_EQ(table.of('z').right, table.of('{').left);
+    EXPECT_EQ(table.of('~').top, 440);
+    EXPECT_EQ(table.of('~').right, 315);
+}
+
+TEST(GlyphSheet, EveryGlyphInkedInsideItsBoxAndNowhereElse) {
+    Sheet sheet(RESOURCE_GLYPH_SHEET);
+    ASSERT_TRUE(sheet.ok());
+    GlyphTable table;
+    std::vector<unsigned char> inBox((size_t)sheetSize * sheetSize, 0);
+    for (int c = 33; c <= 126; ++c) {
+        Box box = boxOf(table.of((char)c));
+        for (int y = box.top; y < box.bottom; ++y)
+            for (int x = box.left; x < box.right; ++x) inBox[(size_t)y * sheetSize + x] = 1;
+        Ink ink = inkIn(box, [&](int x, int y) { return sheet.blue(x, y) > glyphInk; });
+        EXPECT_FALSE(ink.empty()) << "no ink for " << (char)c;
+    }
+    int stray = 0, coloured = 0;
+    for (int y = 0; y < sheetSize; ++y)
+        for (int x = 0; x < sheetSize; ++x) {
+            const unsigned char* p = sheet.pixel(x, y);
+            if (p[0] != p[1] || p[1] != p[2] || p[3] != 255) ++coloured;
+            if (!inBox[(size_t)y * sheetSize + x] && p[2] != 0) ++stray;
+        }
+    EXPECT_EQ(stray, 0) << "pixels lit outside every glyph box";
+    EXPECT_EQ(coloured, 0) << "the glyph sheet is opaque grey";
+}
+
+TEST(GlyphSheet, GlyphsSitOnOneWritingLineAndFillTheirWidth) {
+    Sheet sheet(RESOURCE_GLYPH_SHEET);
+    ASSERT_TRUE(sheet.ok());
+    GlyphTable table;
+    auto inkOf = [&](char c) {
+        return inkIn(boxOf(table.of(c)), [&](int x, int y) { return sheet.blue(x, y) > glyphInk; });
+    };
+    // Flat-bottomed letters end on the writing line, 17 pixels above the box's bottom; the capitals
+    // share one height, so the glyphs read as one font.
+    const Ink h = inkOf('H');
+    for (char c : std::string("HEIMNTZhkmnrxz")) {
+        SCOPED_TRACE(std::string("character ") + c);
+        const GlyphRecord& r = table.of(c);
+        Ink ink = inkOf(c);
+        EXPECT_EQ(ink.bottom, r.bottom - 17 - 1);
+        if (c >= 'A' && c <= 'Z') {
+            EXPECT_EQ(ink.top - r.top, h.top - table.of('H').top);
+        }
+    }
+    // Descenders go below the writing line.
+    for (char c : std::string("gjpqy")) {
+        const GlyphRecord& r = table.of(c);
+        EXPECT_GT(inkOf(c).bottom, r.bottom - 17 + 3) << c;
+    }
+    // The box's first and last columns carry ink: the glyph spans its box's full width.
+    for (char c : std::string("HMNUEWmnu#")) {
+        SCOPED_TRACE(std::string("character ") + c);
+        const GlyphRecord& r = table.of(c);
+        Ink ink = inkOf(c);
+        EXPECT_EQ(ink.left, r.left);
+        EXPECT_EQ(ink.right, r.right - 1);
+    }
+}
+
+// ---- Sprite sheet --------------------------------------------------------------------------------
+
+const Box titleRect{10, 390, 20, 94};
+const Box creditRect{13, 195, 254, 294};
+const Box panelRect{10, 127, 353, 502};
+
+// Dark ink on the white sheet.
+bool spriteInk(const Sheet& sheet, int x, int y) { return sheet.pixel(x, y)[0] < 128; }
+
+bool inside(const Box& b, int x, int y) { return x >= b.left && x < b.right && y >= b.top && y < b.bottom; }
+
+TEST(SpriteSheet, TitleAndCreditFillTheirRectanglesAndTheRestIsWhite) {
+    Sheet sheet(RESOURCE_SPRITE_SHEET);
+    ASSERT_TRUE(sheet.ok());
+    int marked = 0;
+    for (int y = 0; y < sheetSize; ++y)
+        for (int x = 0; x < sheetSize; ++x) {
+            const unsigned char* p = sheet.pixel(x, y);
+            bool white = p[0] == 255 && p[1] == 255 && p[2] == 255;
+            if (!white && !inside(titleRect, x, y) && !inside(creditRect, x, y) && !inside(panelRect, x, y))
+                ++marked;
+        }
+    EXPECT_EQ(marked, 0) << "marks outside the title, credit and panel rectangles";
+
+    auto ink = [&](const Box& b) { return inkIn(b, [&](int x, int y) { return spriteInk(sheet, x, y); }); };
+    Ink title = ink(titleRect);
+    ASSERT_FALSE(title.empty());
+    EXPECT_GE(title.right - title.left + 1, 0.9 * (titleRect.right - titleRect.left));
+    EXPECT_GE(title.bottom - title.top + 1, 0.75 * (titleRect.bottom - titleRect.top));
+    Ink credit = ink(creditRect);
+    ASSERT_FALSE(credit.empty());
+    EXPECT_GE(credit.right - credit.left + 1, 0.75 * (creditRect.right - creditRect.left));
+}
+
+TEST(SpriteSheet, EachSeasonNameLiesInsideItsOwnMenuRow) {
+    Sheet sheet(RESOURCE_SPRITE_SHEET);
+    ASSERT_TRUE(sheet.ok());
+    // A menu row is 23.45 reference units high on screen, and the panel is drawn at 0.65 of its sheet
+    // size: row i covers these sheet rows.
+    const double pitch = 23.45 / 0.65;
+    int capTop[4];
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE("menu row " + std::to_string(i));
+        double bandTop = panelRect.top + pitch * i, bandBottom = panelRect.top + pitch * (i + 1);
+        // Rows that lie wholly inside the band.
+        Box band{panelRect.left, panelRect.right, (int)bandTop + 1, (int)bandBottom};
+        Ink ink = inkIn(band, [&](int x, int y) { return spriteInk(sheet, x, y); });
+        ASSERT_FALSE(ink.empty());
+        // A name's ink stays clear of its band's edges, so no name reaches into a neighbour's row.
+        for (int x = panelRect.left; x < panelRect.right; ++x) {
+            EXPECT_FALSE(spriteInk(sheet, x, (int)bandTop)) << x;
+            EXPECT_FALSE(spriteInk(sheet, x, (int)bandTop + 1)) << x;
+            EXPECT_FALSE(spriteInk(sheet, x, (int)bandBottom)) << x;
+        }
+        // Left-aligned a few pixels from the panel's edge, large enough to read at 0.65 scale.
+        EXPECT_GE(ink.left - panelRect.left, 2);
+        EXPECT_LE(ink.left - panelRect.left, 12);
+        EXPECT_LT(ink.right, panelRect.right - 1);
+        EXPECT_GE(ink.bottom - ink.top, 16);
+        // Every name's capitals start the same distance below its band's top, leaving about as much
+        // room above them as below the writing line: the names sit centred in their rows.
+        capTop[i] = ink.top - (int)bandTop;
+        EXPECT_GE(capTop[i], 6);
+        EXPECT_LE(capTop[i], 12);
+    }
+    for (int i = 1; i < 4; ++i) EXPECT_NEAR(capTop[i], capTop[0], 1);
+    // Nothing below the last row within the panel.
+    Box below{panelRect.left, panelRect.right, (int)(panelRect.top + 4 * pitch) + 1, panelRect.bottom};
+    EXPECT_TRUE(inkIn(below, [&](int x, int y) { return spriteInk(sheet, x, y); }).empty());
+}
+
+}  // namespace

@@ -30,7 +30,8 @@ struct Application {
     int screenWidth = 0, screenHeight = 0;
     int state = APP_INTRO;
     int stateFrame = 0;
-    std::unique_ptr<ASeason> seasons[kButtonCount];
+    std::unique_ptr<ASeason> ownedSeasons[kButtonCount];
+    ASeason* seasons[kButtonCount] = {nullptr, nullptr, nullptr, nullptr};
     ASeason* currentSeason = nullptr;
     int chosenSeason = 0;
     std::unique_ptr<BitmapFont> font;
@@ -175,14 +176,17 @@ void appInit(int screenWidth, int screenHeight) {
     app->hoverBar.reset(new HoverBar(scaleToScreenX(px - 1.5f), scaleToScreenY(row3Top + 3),
                                      scaleToScreenX(1.5f), scaleToScreenY(18)));
 
-    app->seasons[0].reset(new SeasonSpring());
-    app->seasons[0]->init(screenWidth, screenHeight, app->font.get());
-    app->seasons[1].reset(new SeasonSummer());
-    app->seasons[1]->init(screenWidth, screenHeight, app->font.get());
-    app->seasons[2].reset(new SeasonAutumn());
-    app->seasons[2]->init(screenWidth, screenHeight, app->font.get());
-    app->seasons[3].reset(new SeasonWinter());
-    app->seasons[3]->init(screenWidth, screenHeight, app->font.get());
+    // The four scenes in menu order, each initialised right after it is made (both may draw random
+    // numbers, so the order matters).
+    for (int i = 0; i < kButtonCount; ++i) {
+        ASeason* season = i == 0 ? (ASeason*)new SeasonSpring()
+                        : i == 1 ? (ASeason*)new SeasonSummer()
+                        : i == 2 ? (ASeason*)new SeasonAutumn()
+                                 : (ASeason*)new SeasonWinter();
+        app->ownedSeasons[i].reset(season);
+        app->seasons[i] = season;
+        season->init(screenWidth, screenHeight, app->font.get());
+    }
 
     app->currentSeason = nullptr;
     programFrameTimer().start();
@@ -312,6 +316,7 @@ void onKeyDown(int key) {
     if (key == VK_CODE_ESCAPE && app->state == APP_MENU) {
         app->stateFrame = FRAME_EXIT_STARTS;
         app->state = APP_EXITING;
+        app->cursorAlpha = 0;  // the closing sequence shows no cursor, not even one fading out
     }
     if (app->state == APP_SEASON) app->currentSeason->keyPressed(key);
 }
@@ -339,7 +344,7 @@ void onMouseDown(int x, int y, int button) {
         for (int i = 0; i < kButtonCount; ++i) {
             if (app->menuButtons[i]->contains((float)x, (float)y)) {
                 app->chosenSeason = i;
-                app->currentSeason = app->seasons[i].get();
+                app->currentSeason = app->seasons[i];
                 app->state = APP_ENTERING_SEASON;
                 break;
             }
@@ -362,7 +367,7 @@ int appStateId() { return app ? app->state : APP_INTRO; }
 int appStateFrame() { return app ? app->stateFrame : 0; }
 int appChosenSeason() { return app ? app->chosenSeason : 0; }
 ASeason* appSeason(int index) {
-    return app && index >= 0 && index < kButtonCount ? app->seasons[index].get() : nullptr;
+    return app && index >= 0 && index < kButtonCount ? app->seasons[index] : nullptr;
 }
 ASeason* appCurrentSeason() { return app ? app->currentSeason : nullptr; }
 float appCursorAlpha() { return app ? app->cursorAlpha : 0; }
@@ -376,6 +381,11 @@ void appMenuRowRect(int index, float& left, float& top, float& right, float& bot
     top = b.hitTop;
     right = b.hitRight;
     bottom = b.hitBottom;
+}
+
+void appReplaceSeasonForTesting(int index, ASeason* season) {
+    if (!app || index < 0 || index >= kButtonCount) return;
+    app->seasons[index] = season;  // the application's own scene stays owned, unused
 }
 
 void appSetFrameReadyHook(std::function<void()> hook) {

@@ -46,5 +46,8 @@ float appHoverBarAlpha();
 // The hit rectangle of menu row `index` in pixels (left, top, right, bottom).
 void appMenuRowRect(int index, float& left, float& top, float& right, float& bottom);
 
+// Tests: put `season` (owned by the caller, already initialised) in place of scene `index`.
+void appReplaceSeasonForTesting(int index, ASeason* season);
+
 // Called in every appDraw where a screenshot would be taken: after the frame, before the cursor.
 void appSetFrameReadyHook(std::function<void()> hook);

@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include "app/headless_run.h"
+#include "framework/application.h"
+#include "framework/season.h"
+
+namespace {
+
+// A scene that records what the application asks of it and finishes when told to.
+struct SpyScene : ASeason {
+    int resets = 0, updates = 0, draws = 0, keys = 0, presses = 0;
+    bool finishOnNextUpdate = false;
+    void init(int, int, BitmapFont*) override {}
+    void reset() override { ++resets; finished = false; }
+    void update() override {
+        ++updates;
+        if (finishOnNextUpdate) finished = true;
+    }
+    void draw() override { ++draws; }
+    void keyPressed(int) override { ++keys; }
+    void keyReleased(int) override {}
+    void mouseMoved(int, int) override {}
+    void mousePressed(int, int, int) override { ++presses; }
+    void mouseReleased(int, int, int) override {}
+    void startExiting() override {}
+};
+
+}  // namespace
+
+TEST(Application, OpeningMarksAndEscapeOnlyOnTheMenu) {
+    HeadlessRun run(640, 480, false);
+    ASSERT_TRUE(run.ok()) << run.error();
+    run.tapKey(VK_CODE_ESCAPE);  // ignored during the opening
+    run.runFrames(219);
+    EXPECT_EQ(appStateId(), APP_INTRO);
+    run.runFrames(1);
+    EXPECT_EQ(appStateId(), APP_TITLES);
+    run.tapKey(VK_CODE_ESCAPE);
+    run.runFrames(100);
+    EXPECT_EQ(appStateId(), APP_MENU_APPEARING);
+    run.tapKey(VK_CODE_ESCAPE);  // ignored while the menu fades in
+    run.runFrames(99);
+    EXPECT_EQ(appStateId(), APP_MENU_APPEARING);
+    run.runFrames(1);
+    EXPECT_EQ(appStateId(), APP_MENU);
+    EXPECT_EQ(run.frame(), 420);
+
+    run.runFrames(30);  // the menu waits
+    run.tapKey(VK_CODE_ESCAPE);
+    EXPECT_EQ(appStateId(), APP_EXITING);
+    EXPECT_EQ(appStateFrame(), 570);
+    EXPECT_TRUE(run.runFrames(199));
+    EXPECT_FALSE(quitRequested());
+    EXPECT_FALSE(run.runFrames(1));
+    EXPECT_TRUE(quitRequested());
+}
+
+TEST(Application, MenuRowsPickByAnyButtonIncludingEdgesAndTheWideHitArea) {
+    HeadlessRun run(640, 480, false);
+    ASSERT_TRUE(run.ok()) << run.error();
+    SpyScene spy[4];
+    for (int i = 0; i < 4; ++i) appReplaceSeasonForTesting(i, &spy[i]);
+    run.skipToMenu();
+
+    float l0, t0, r0, b0, l1, t1, r1, b1;
+    appMenuRowRect(0, l0, t0, r0, b0);
+    appMenuRowRect(1, l1, t1, r1, b1);
+    EXPECT_FLOAT_EQ(b0, t1);
+    EXPECT_NEAR(r0 - l0, 117.0f, 0.01f);  // 117 reference units = 117 pixels at 640 x 480
+
+    struct Case { float x, y; int button; int expected; };
+    const Case cases[] = {
+        {l0 + 5, b0, 1, 0},        // the boundary between rows 0 and 1 picks the upper row
+        {r0 - 1, t1 + 5, 1, 1},    // right of the drawn panel, within 117 units
+        {l0 + 5, (t1 + b1) / 2 + 23.45f, 3, 2},  // the right button
+        {l0 + 5, (t1 + b1) / 2 + 2 * 23.45f, 5, 3},  // the wheel
+        {l0 + 5, (t1 + b1) / 2 + 2 * 23.45f, 4, 3},
+    };
+    for (const Case& c : cases) {
+        run.skipToMenu();
+        run.press((int)c.x, (int)c.y, c.button);
+        EXPECT_EQ(appStateId(), APP_ENTERING_SEASON) << "button " << c.button;
+        EXPECT_EQ(appChosenSeason(), c.expected) << "at " << c.x << ", " << c.y;
+        run.tapKey(VK_CODE_ESCAPE);  // ignored while fading into the scene
+        EXPECT_EQ(appStateId(), APP_ENTERING_SEASON);
+        run.runUntil([] { return appStateId() == APP_SEASON; }, 200);
+        EXPECT_EQ(run.frame() >= 0, true);
+        EXPECT_EQ(appStateFrame(), 570);
+        spy[c.expected].finishOnNextUpdate = true;
+        run.runFrames(1);
+        spy[c.expected].finishOnNextUpdate = false;
+    }
+    run.press(1, 1, 1);  // outside every row
+    run.runFrames(110);
+    EXPECT_EQ(appStateId(), APP_MENU);
+}
+
+TEST(Application, AFinishedSceneReturnsThroughTheFadeInAndIsResetOnce) {
+    HeadlessRun run(640, 480, false);
+    ASSERT_TRUE(run.ok()) << run.error();
+    SpyScene spy;
+    appReplaceSeasonForTesting(2, &spy);
+    run.enterSeason(2);
+    ASSERT_EQ(appStateId(), APP_SEASON);
+    run.tapKey(VK_CODE_SPACE);
+    run.press(10, 10, 1);
+    run.runFrames(5);
+    EXPECT_EQ(spy.keys, 1);
+    EXPECT_EQ(spy.presses, 1);
+    EXPECT_EQ(spy.updates, 5);
+
+    spy.finishOnNextUpdate = true;
+    run.runFrames(1);
+    EXPECT_EQ(appStateId(), APP_MENU_APPEARING);
+    EXPECT_EQ(appStateFrame(), 320);
+    EXPECT_EQ(spy.resets, 0);
+    spy.finishOnNextUpdate = false;
+    run.runFrames(1);
+    EXPECT_EQ(spy.resets, 1);
+    EXPECT_EQ(appCurrentSeason(), nullptr);
+    run.tapKey(VK_CODE_SPACE);  // the menu's input never reaches a scene
+    run.press(10, 10, 1);
+    run.runFrames(200);
+    EXPECT_EQ(spy.resets, 1);
+    EXPECT_EQ(spy.keys, 1);
+    EXPECT_EQ(spy.presses, 1);
+    EXPECT_EQ(appStateId(), APP_MENU);
+}
+
+TEST(Application, CursorNeverShowsInTheOpeningOrClosingAndNeverInAScreenshot) {
+    HeadlessRun run(640, 480, true);
+    ASSERT_TRUE(run.ok()) << run.error();
+    for (int i = 0; i < 420; ++i) {
+        run.moveMouse(100 + i % 50, 100);
+        run.runFrames(1);
+        if (appStateId() == APP_INTRO || appStateId() == APP_TITLES) {
+            ASSERT_EQ(appCursorAlpha(), 0.0f) << i;
+        }
+    }
+    run.moveMouse(320, 40);
+    run.runFrames(60);
+    EXPECT_GT(appCursorAlpha(), 0.5f);
+    // The captured frame (taken where screenshots are) is white under the pointer: no disc.
+    Rgb under = run.pixel(320, 40);
+    EXPECT_EQ(under.r, 255);
+    EXPECT_EQ(under.b, 255);
+
+    run.tapKey(VK_CODE_ESCAPE);
+    for (int i = 0; i < 199; ++i) {
+        run.moveMouse(200, 200 + i % 7);
+        run.press(200, 200, 1);
+        run.runFrames(1);
+        ASSERT_EQ(appCursorAlpha(), 0.0f) << "closing frame " << i;
+    }
+}

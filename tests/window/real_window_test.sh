@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The real program in a real window: Xvfb at 1024 x 768, F12 saves a screenshot of the whole screen,
+# closing the window ends the program with exit code 0.
+# usage: real_window_test.sh <velmora binary> <close_window binary>
+set -u
+velmora=$1
+close_window=$2
+for tool in Xvfb xdotool; do
+  command -v $tool >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
+done
+
+work=$(mktemp -d)
+xvfb_pid=
+velmora_pid=
+cleanup() {
+  [ -n "$velmora_pid" ] && kill "$velmora_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+exec 3>"$work/display"
+Xvfb -screen 0 1024x768x24 -displayfd 3 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+export DISPLAY=:$(head -n1 "$work/display")
+
+cd "$work"
+"$velmora" >"$work/velmora.log" 2>&1 &
+velmora_pid=$!
+window=
+for _ in $(seq 100); do
+  window=$(xdotool search --name '^Velmora$' 2>/dev/null | head -n1)
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || { echo "FAIL: no window named Velmora"; cat "$work/velmora.log"; exit 1; }
+geometry=$(xdotool getwindowgeometry "$window" | grep Geometry | awk '{print $2}')
+[ "$geometry" = "1024x768" ] || { echo "FAIL: window is $geometry, not the screen's 1024x768"; exit 1; }
+
+sleep 1
+xdotool mousemove 300 300 key F12
+for _ in $(seq 50); do [ -s Screenshot_0.tga ] && break; sleep 0.1; done
+sleep 0.3
+size=$(stat -c %s Screenshot_0.tga 2>/dev/null || echo 0)
+[ "$size" = $((18 + 3 * 1024 * 768)) ] || { echo "FAIL: Screenshot_0.tga is $size bytes"; exit 1; }
+header=$(od -An -tu1 -N18 Screenshot_0.tga | tr -s ' ' | sed 's/^ //; s/ $//' | tr '\n' ' ' | sed 's/ $//')
+[ "$header" = "0 0 2 0 0 0 0 0 0 0 0 0 0 4 0 3 24 0" ] || { echo "FAIL: header $header"; exit 1; }
+
+"$close_window" "$window"
+for _ in $(seq 50); do kill -0 "$velmora_pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$velmora_pid" 2>/dev/null; then echo "FAIL: still running 5 s after the window was closed"; exit 1; fi
+wait "$velmora_pid"
+code=$?
+velmora_pid=
+[ "$code" = 0 ] || { echo "FAIL: exit code $code"; cat "$work/velmora.log"; exit 1; }
+echo "PASS: window 1024x768, screenshot $size bytes, closed with exit code 0"

@@ -52,21 +52,18 @@ void TrunkHandle::park() {
     drag(Vec3(10000, 10000, 10000));
 }
 
+bool TrunkHandle::ringVisible() const {
+    if (held) return grabbed;
+    return (point - anchor).length() <= radius;
+}
+
 void TrunkHandle::draw() {
-    bool show = false;
+    if (!ringVisible()) return;
     if (held) {
-        if (grabbed) {
-            glColor3f(0, 0, 0);
-            show = true;
-        }
+        glColor3f(0, 0, 0);
     } else {
-        offset = point - anchor;
-        if (offset.length() <= radius) {
-            glColor3f(0.3f, 0.3f, 0.3f);
-            show = true;
-        }
+        glColor3f(0.3f, 0.3f, 0.3f);
     }
-    if (!show) return;
     glPushMatrix();
     glTranslatef(point.x, point.y, point.z);
     glCallList(ringList);

@@ -30,5 +30,8 @@ public:
     bool drag(const Vec3& p);
     // Keeps the ring far away, out of sight and out of reach.
     void park();
+    // Whether draw shows the ring: grey while the free pointer is within reach of the trunk's foot,
+    // black while it is held, and not at all while a press that missed it is held.
+    bool ringVisible() const;
     void draw();
 };

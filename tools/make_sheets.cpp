@@ -15,8 +15,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -200,6 +203,10 @@ bool drawGlyphSheet(Font& font, Picture& sheet) {
     // it would shrink the whole font for a character that stories hardly use; it is moved down into
     // its box instead (below).
     auto sized = [](int code) { return code != '`'; };
+    // The narrowest boxes (i, l, I, |: 7 or 8 pixels) are wider than the face's stems, so those glyphs
+    // come out stretched and heavy. Widening every vertical stroke by this many pixels before the
+    // glyph is fitted to its box evens the weight of narrow and wide glyphs alike.
+    const double stemGain = 2.0;
     const double reference = 100.0;
     if (!font.setSize(reference)) return false;
     double above = 0, below = 0;
@@ -232,9 +239,10 @@ bool drawGlyphSheet(Font& font, Picture& sheet) {
         if (r.code <= 32 || r.bottom <= r.top || r.right <= r.left) continue;
         Rect box{r.left, r.right, r.top, r.bottom};
         FT_Outline* outline = font.load((unsigned long)r.code);
+        if (!outline || outline->n_points == 0) continue;
+        FT_Outline_EmboldenXY(outline, to26Dot6(stemGain), 0);
         FT_BBox ink;
-        if (!outline || outline->n_points == 0 || FT_Outline_Get_BBox(outline, &ink) != 0 || ink.xMax <= ink.xMin)
-            continue;
+        if (FT_Outline_Get_BBox(outline, &ink) != 0 || ink.xMax <= ink.xMin) continue;
         // Ink's left edge to x = 0, then its width scaled to the box's, then the writing line up.
         FT_Outline_Translate(outline, -ink.xMin, 0);
         FT_Matrix stretch;
@@ -333,6 +341,7 @@ bool writeGreyGif(const Picture& picture, const std::string& path) {
     int error = 0;
     // Opened here rather than by giflib so that the file gets the usual permissions (umask).
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    const int openError = fd < 0 ? errno : 0;
     GifFileType* gif = fd >= 0 ? EGifOpenFileHandle(fd, &error) : nullptr;
     if (fd >= 0 && !gif) close(fd);
     bool ok = gif != nullptr;
@@ -346,7 +355,10 @@ bool writeGreyGif(const Picture& picture, const std::string& path) {
     }
     if (gif && EGifCloseFile(gif, &error) != GIF_OK) ok = false;
     GifFreeMapObject(palette);
-    if (!ok) std::fprintf(stderr, "make_sheets: cannot write %s (%s)\n", path.c_str(), GifErrorString(error));
+    if (!ok) {
+        const char* why = fd < 0 ? std::strerror(openError) : GifErrorString(error);
+        std::fprintf(stderr, "make_sheets: cannot write %s (%s)\n", path.c_str(), why ? why : "unknown error");
+    }
     return ok;
 }
 

@@ -10,8 +10,8 @@ class WordFish;
 
 class SentenceSchool {
 public:
-    static const int WANDER = 0;
-    static const int SCATTER = 1;
+    static constexpr int WANDER = 0;
+    static constexpr int SCATTER = 1;
 
     WordFish* fish = nullptr;           // the scene's fish, not owned
     SentenceSchool* schools = nullptr;  // the scene's schools, not owned

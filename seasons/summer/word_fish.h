@@ -15,8 +15,8 @@ class BitmapFont;
 
 class WordFish {
 public:
-    static const int WANDER = 0;
-    static const int FLEE = 1;
+    static constexpr int WANDER = 0;
+    static constexpr int FLEE = 1;
 
     // Word and letter layout.
     int count = 0;

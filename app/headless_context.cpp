@@ -8,18 +8,35 @@
 
 #include "render/gl.h"
 
+namespace {
+
+// One display for the whole process, initialised once and never terminated: terminating it unloads
+// the driver, whose one-time allocations would then show up as anonymous leaks.
+EGLDisplay sharedDisplay(std::string& failure) {
+    static EGLDisplay display = EGL_NO_DISPLAY;
+    static std::string error;
+    static bool tried = false;
+    if (!tried) {
+        tried = true;
+        auto getPlatformDisplay =
+            (PFNEGLGETPLATFORMDISPLAYEXTPROC)eglGetProcAddress("eglGetPlatformDisplayEXT");
+        EGLDisplay dpy = getPlatformDisplay
+                             ? getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr)
+                             : EGL_NO_DISPLAY;
+        if (dpy != EGL_NO_DISPLAY && eglInitialize(dpy, nullptr, nullptr))
+            display = dpy;
+        else
+            error = "no surfaceless EGL display (is libgl1-mesa-dri installed?)";
+    }
+    failure = error;
+    return display;
+}
+
+}  // namespace
+
 HeadlessContext::HeadlessContext(int width, int height) : w(width), h(height) {
-    auto getPlatformDisplay =
-        (PFNEGLGETPLATFORMDISPLAYEXTPROC)eglGetProcAddress("eglGetPlatformDisplayEXT");
-    if (!getPlatformDisplay) {
-        failure = "EGL has no eglGetPlatformDisplayEXT";
-        return;
-    }
-    EGLDisplay dpy = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-    if (dpy == EGL_NO_DISPLAY || !eglInitialize(dpy, nullptr, nullptr)) {
-        failure = "no surfaceless EGL display (is libgl1-mesa-dri installed?)";
-        return;
-    }
+    EGLDisplay dpy = sharedDisplay(failure);
+    if (dpy == EGL_NO_DISPLAY) return;
     display = dpy;
     if (!eglBindAPI(EGL_OPENGL_API)) {
         failure = "EGL cannot bind the desktop OpenGL API";
@@ -63,7 +80,6 @@ HeadlessContext::~HeadlessContext() {
     eglMakeCurrent(dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     if (surface) eglDestroySurface(dpy, (EGLSurface)surface);
     if (context) eglDestroyContext(dpy, (EGLContext)context);
-    eglTerminate(dpy);
     eglReleaseThread();
 }
 

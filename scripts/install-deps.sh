@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Velmora needs that are not installed yet.
+#   install-deps.sh         what building and running the program needs
+#   install-deps.sh --test  also what the test suite needs
+set -euo pipefail
+
+packages=(cmake g++ make pkg-config libsdl2-dev libegl-dev libopengl-dev libglu1-mesa-dev libgl1-mesa-dri
+          libstb-dev libx11-dev)
+if [ "${1:-}" = "--test" ]; then
+  packages+=(googletest libgtest-dev xvfb xauth xdotool libfreetype-dev libgif-dev fonts-dejavu-core)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [ "$status" = "install ok installed" ] || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,4 +1,12 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/screenshot.h"
 
 #include "app/headless_run.h"
 #include "framework/application.h"
@@ -152,4 +160,41 @@ TEST(Application, CursorNeverShowsInTheOpeningOrClosingAndNeverInAScreenshot) {
         run.runFrames(1);
         ASSERT_EQ(appCursorAlpha(), 0.0f) << "closing frame " << i;
     }
+}
+
+TEST(Application, F12SavesOneScreenshotPerFrameWithoutTheCursor) {
+    char pattern[] = "/tmp/velmora-app-shots-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    std::string dir = pattern;
+    char previous[4096];
+    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+    ASSERT_EQ(chdir(dir.c_str()), 0);
+
+    {
+        HeadlessRun run(320, 240, true);
+        ASSERT_TRUE(run.ok()) << run.error();
+        run.skipToMenu();
+        run.moveMouse(20, 20);
+        run.runFrames(30);
+        ASSERT_GT(appCursorAlpha(), 0.3f);
+        setScreenshotCounter(0);
+        run.keyUp(VK_CODE_F12);
+        run.keyUp(VK_CODE_F12);  // two releases before one frame: one file
+        run.runFrames(1);
+        run.runFrames(1);
+    }
+    std::ifstream shot("Screenshot_0.tga", std::ios::binary);
+    std::vector<unsigned char> tga((std::istreambuf_iterator<char>(shot)), {});
+    ASSERT_EQ(tga.size(), 18u + 3u * 320 * 240);
+    // The pixel under the pointer (20, 20 from the top) is the white page, not the blue disc.
+    const unsigned char* p = &tga[18 + 3 * ((size_t)(240 - 1 - 20) * 320 + 20)];
+    EXPECT_EQ(p[0], 255);
+    EXPECT_EQ(p[1], 255);
+    EXPECT_EQ(p[2], 255);
+    std::ifstream second("Screenshot_1.tga");
+    EXPECT_FALSE(second.good());
+
+    unlink("Screenshot_0.tga");
+    ASSERT_EQ(chdir(previous), 0);
+    rmdir(dir.c_str());
 }

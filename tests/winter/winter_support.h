@@ -50,9 +50,7 @@ protected:
     }
     void TearDown() override { setViewMatricesForTesting(nullptr); }
 
-    void run(int frames) {
-        for (int i = 0; i < frames; ++i) scene->update();
-    }
+    void run(int frames) { for (int i = 0; i < frames; ++i) scene->update(); }
     // Through the fade-in, a click that ends the reading, the dissolve and the swing.
     void runToPlay() {
         run(scene->fadeInLength);

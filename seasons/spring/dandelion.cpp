@@ -35,21 +35,19 @@ Matrix4 rotationY(float deg) {
 StalkSpring::StalkSpring(float damping, float drivenStiffness, float freeStiffness, float restX,
                          float restZ, float maxLean)
     : damping(damping), stiffness(drivenStiffness), freeStiffness(freeStiffness),
-      drivenStiffness(drivenStiffness), restX(restX), restZ(restZ), posX(restX), posZ(restZ),
-      targetX(restX), targetZ(restZ), maxLean(maxLean), bentRadius(maxLean * 0.8f),
-      bentRadiusSq(bentRadius * bentRadius) {}
+      drivenStiffness(drivenStiffness), rest{restX, restZ}, pos(rest), target(rest), maxLean(maxLean),
+      bentRadius(maxLean * 0.8f), bentRadiusSq(bentRadius * bentRadius) {}
 
 void StalkSpring::reset() {
-    posX = targetX = restX;
-    posZ = targetZ = restZ;
-    velX = velZ = 0;
+    pos = target = rest;
+    vel = MeadowVector();
     strength = 0;
     driven = bent = false;
 }
 
 void StalkSpring::setWind(float x, float z) {
-    targetX = restX + x;
-    targetZ = restZ + z;
+    target.x = rest.x + x;
+    target.z = rest.z + z;
     driven = true;
 }
 
@@ -66,13 +64,13 @@ void StalkSpring::push(float x, float z) {
     unitX = std::cos(pushAngle);
     unitZ = std::sin(pushAngle);
     magnitude = 7.7f - randomFraction() * 8.0f;
-    targetX += magnitude * unitX;
-    targetZ += magnitude * unitZ;
+    target.x += magnitude * unitX;
+    target.z += magnitude * unitZ;
 
-    if (std::sqrt(targetX * targetX + targetZ * targetZ) > maxLean) {
+    if (std::sqrt(target.x * target.x + target.z * target.z) > maxLean) {
         magnitude = randomFraction() * 16.0f - 8.3f;
-        targetX = maxLean * unitX + magnitude * unitX;
-        targetZ = maxLean * unitZ + magnitude * unitZ;
+        target.x = maxLean * unitX + magnitude * unitX;
+        target.z = maxLean * unitZ + magnitude * unitZ;
     }
     driven = true;
 }
@@ -84,16 +82,16 @@ void StalkSpring::update() {
         else strength = 1.0f;
     } else {
         stiffness = freeStiffness;
-        targetX = restX;
-        targetZ = restZ;
+        target.x = rest.x;
+        target.z = rest.z;
         if (strength > 0.01f) strength -= 0.04f;
         else strength = 0.01f;
     }
-    velX = ((targetX - posX) / stiffness + velX) / damping;
-    velZ = ((targetZ - posZ) / stiffness + velZ) / damping;
-    posX += velX;
-    posZ += velZ;
-    bent = posX * posX + posZ * posZ > bentRadiusSq;
+    vel.x = ((target.x - pos.x) / stiffness + vel.x) / damping;
+    vel.z = ((target.z - pos.z) / stiffness + vel.z) / damping;
+    pos.x += vel.x;
+    pos.z += vel.z;
+    bent = pos.x * pos.x + pos.z * pos.z > bentRadiusSq;
     driven = false;
 }
 
@@ -195,8 +193,8 @@ void Dandelion::shapeStalk() {
     }
     segment.set(0, currentSegmentLength, 0);
 
-    float leanX = spring ? spring->posX : 0;
-    float leanZ = spring ? spring->posZ : 0;
+    float leanX = spring ? spring->pos.x : 0;
+    float leanZ = spring ? spring->pos.z : 0;
     heading = (float)(90.0 - std::atan2(leanZ, leanX) * 57.2957763671875);
     float tilt = std::sqrt(leanX * leanX + leanZ * leanZ);
 

@@ -11,6 +11,11 @@
 class LetterSeed;
 class SeedDirectionTable;
 
+// A vector on the ground plane: a lean, a wind or a blow.
+struct MeadowVector {
+    float x = 0, z = 0;
+};
+
 // The stalk's lean (x, z), read by the dandelion as a tilt in degrees. It springs toward a target that
 // wind moves softly and blowing throws about.
 class StalkSpring {
@@ -19,10 +24,10 @@ public:
     float stiffness;        // the divisor in use
     float freeStiffness;
     float drivenStiffness;
-    float restX, restZ;
-    float posX, posZ;
-    float velX = 0, velZ = 0;
-    float targetX, targetZ;
+    MeadowVector rest;
+    MeadowVector pos;       // the current lean
+    MeadowVector vel;
+    MeadowVector target;
     float maxLean;
     float bentRadius;
     float bentRadiusSq;

@@ -30,24 +30,23 @@ float squaredDistanceXZ(const Vec3& a, const Vec3& b) {
 // Breath
 
 void Breath::push(float dx, float dz) {
-    accX += dx;
-    accZ += dz;
+    acc.x += dx;
+    acc.z += dz;
 }
 
 void Breath::update() {
-    accX *= decay;
-    accZ *= decay;
-    float length = std::sqrt(accX * accX + accZ * accZ);
+    acc.x *= decay;
+    acc.z *= decay;
+    float length = std::sqrt(acc.x * acc.x + acc.z * acc.z);
     if (length < 0.001f) {
-        accX = accZ = outX = outZ = 0;
+        acc = out = MeadowVector();
         return;
     }
     if (length > maxLength) {
-        accX = accX / length * maxLength;
-        accZ = accZ / length * maxLength;
+        acc.x = acc.x / length * maxLength;
+        acc.z = acc.z / length * maxLength;
     }
-    outX = accX;
-    outZ = accZ;
+    out = acc;
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -351,29 +350,28 @@ void SeasonSpring::stepMeadow() {
         if (gustFrame <= gustLength) {
             double e = (1.0 - std::cos(pi * gustFrame / gustLength)) * 0.5 * gustStrength;
             gustFrame += 1;
-            gustX = (float)(std::cos(gustAngle) * e);
-            gustZ = (float)(std::sin(gustAngle) * e);
+            gust.x = (float)(std::cos(gustAngle) * e);
+            gust.z = (float)(std::sin(gustAngle) * e);
             if ((int)(randomFraction() * 60.0f) == 1) startGust();
         } else {
-            gustX = gustZ = 0;
+            gust.x = gust.z = 0;
             startGust();
         }
-        windStepX = (windX - gustX) * 0.001f;
-        windStepZ = (windZ - gustZ) * 0.001f;
-        windX -= windStepX;
-        windZ -= windStepZ;
-        for (Dandelion& d : dandelions) d.applyWind(windX, windZ);
+        windStep.x = (wind.x - gust.x) * 0.001f;
+        windStep.z = (wind.z - gust.z) * 0.001f;
+        wind.x -= windStep.x;
+        wind.z -= windStep.z;
+        for (Dandelion& d : dandelions) d.applyWind(wind.x, wind.z);
     }
 
     breath->update();
 
-    float outX = breath->outX;
-    float outZ = breath->outZ;
-    if (outX != 0 && outZ != 0) {
+    const MeadowVector out = breath->out;
+    if (out.x != 0 && out.z != 0) {
         for (Dandelion& d : dandelions)
-            if (squaredDistanceXZ(d.base, groundPoint) < 122500.0f) d.blow(outX, outZ);
+            if (squaredDistanceXZ(d.base, groundPoint) < 122500.0f) d.blow(out.x, out.z);
         for (LetterSeed& s : seeds)
-            if (!s.attached) s.blow(outX, outZ);
+            if (!s.attached) s.blow(out.x, out.z);
     }
 
     for (int i = 0; i < dandelionCount; ++i) {
@@ -397,7 +395,7 @@ void SeasonSpring::stepMeadow() {
         } else if (!s.attached) {
             s.fly();
         } else if (owner->blowCounter > 3 && squaredDistanceXZ(owner->base, groundPoint) < 3600.0f && leftDown) {
-            if ((int)(randomFraction() * 4.0f) == 1) owner->releaseSeed(&s, -outX, -outZ);
+            if ((int)(randomFraction() * 4.0f) == 1) owner->releaseSeed(&s, -out.x, -out.z);
         } else {
             owner->carrySeed(&s);
         }

@@ -24,8 +24,8 @@ extern const char* const springStory;
 // The blow accumulator: the pointer's ground motion goes in, a decaying, length-capped blow comes out.
 class Breath {
 public:
-    float outX = 0, outZ = 0;   // the blow the scene reads
-    float accX = 0, accZ = 0;   // the accumulated blow
+    MeadowVector out;   // the blow the scene reads
+    MeadowVector acc;   // the accumulated blow
     float maxLength;
     float decay;
 
@@ -105,13 +105,13 @@ public:
     std::vector<LetterSeed> seeds;
     SeedDirectionTable directions;
 
-    float windX = 0, windZ = 0;
-    float windStepX = 0, windStepZ = 0;
+    MeadowVector wind;          // felt by the stalks; creeps toward the gust
+    MeadowVector windStep;      // the last change applied to the wind
     int gustFrame = 0;
     int gustLength = 0;
     float gustAngle = 0;        // radians
     float gustStrength = 40.0f;
-    float gustX = 0, gustZ = 0;
+    MeadowVector gust;
     float letterHalfSize = 8.0f, letterSize = 16.0f;
     float minSpacingSq = 4900.0f;
     float lineHeight = 16.0f;

@@ -6,8 +6,6 @@
 
 namespace {
 
-float lengthOf(const Vec3& v) { return v.length(); }
-
 // Moves `value` toward `goal`: by `rate` of the difference per frame, snapping once the step is small.
 void relaxToward(float& value, float goal, float rate, float snap) {
     if (value == goal) return;
@@ -41,7 +39,7 @@ void LetterSeed::fly() {
     relaxToward(maxSpeed, cruiseSpeed, 0.004f, 0.02f);
     relaxToward(turnRate, cruiseTurnRate, 0.004f, 0.02f);
 
-    float speed = lengthOf(velocity);
+    float speed = velocity.length();
     if (speed > maxSpeed) velocity = velocity * (maxSpeed / speed);
     position += velocity;
 

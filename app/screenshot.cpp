@@ -1,8 +1,12 @@
 #include "app/screenshot.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -24,7 +28,44 @@ std::string nameFor(const std::string& directory, int n) {
     return directory.empty() ? std::string(name) : directory + "/" + name;
 }
 
-bool writeAll(int fd, const unsigned char* data, size_t size) {
+// Creating a file only where no file (nor link) of that name exists, writing it whole, removing it.
+#ifdef _WIN32
+using FileHandle = HANDLE;
+const FileHandle kNoFile = INVALID_HANDLE_VALUE;
+
+// Sets `taken` when the name is in use.
+FileHandle createNew(const std::string& path, bool& taken) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+    return file;
+}
+
+bool writeAll(FileHandle file, const unsigned char* data, size_t size) {
+    while (size > 0) {
+        DWORD chunk = size > 0x40000000 ? 0x40000000 : (DWORD)size;
+        DWORD written = 0;
+        if (!WriteFile(file, data, chunk, &written, nullptr) || written == 0) return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool closeFile(FileHandle file) { return CloseHandle(file) != 0; }
+void removeFile(const std::string& path) { DeleteFileA(path.c_str()); }
+#else
+using FileHandle = int;
+const FileHandle kNoFile = -1;
+
+FileHandle createNew(const std::string& path, bool& taken) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    taken = fd < 0 && errno == EEXIST;
+    return fd;
+}
+
+bool writeAll(FileHandle fd, const unsigned char* data, size_t size) {
     while (size > 0) {
         ssize_t n = ::write(fd, data, size);
         if (n < 0) {
@@ -36,6 +77,10 @@ bool writeAll(int fd, const unsigned char* data, size_t size) {
     }
     return true;
 }
+
+bool closeFile(FileHandle fd) { return ::close(fd) == 0; }
+void removeFile(const std::string& path) { ::unlink(path.c_str()); }
+#endif
 
 }  // namespace
 
@@ -72,27 +117,28 @@ std::string captureScreenshot(int width, int height, const std::string& director
     // Created exclusively: an existing file (or a link planted under the name) is never written
     // through; the counter moves past names that are taken.
     std::string path;
-    int fd = -1;
-    for (int tries = 0; tries < kMaxNameTries && fd < 0; ++tries) {
+    FileHandle fd = kNoFile;
+    for (int tries = 0; tries < kMaxNameTries && fd == kNoFile; ++tries) {
         path = nameFor(directory, counter);
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-        if (fd >= 0) break;
-        if (errno != EEXIST) {
+        bool taken = false;
+        fd = createNew(path, taken);
+        if (fd != kNoFile) break;
+        if (!taken) {
             delete[] buffer;
             return std::string();
         }
         counter += 1;
     }
-    if (fd < 0) {
+    if (fd == kNoFile) {
         delete[] buffer;
         return std::string();
     }
     counter += 1;
     bool written = writeAll(fd, buffer, kHeaderSize + pixelBytes);
-    if (::close(fd) != 0) written = false;
+    if (!closeFile(fd)) written = false;
     delete[] buffer;
     if (!written) {
-        ::unlink(path.c_str());  // no partial file
+        removeFile(path);  // no partial file
         return std::string();
     }
     return path;

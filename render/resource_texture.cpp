@@ -1,38 +1,12 @@
 #include "render/resource_texture.h"
 
-#include <stb_image.h>
-
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
-#include "resources/resource_table.h"
-
-DecodedPicture::~DecodedPicture() { stbi_image_free(rgba); }
-
-bool decodePictureBytes(const unsigned char* bytes, unsigned long size, DecodedPicture& out) {
-    if (!bytes || size == 0 || size > 0x7fffffffUL) return false;
-    int w = 0, h = 0, channels = 0;
-    unsigned char* data = stbi_load_from_memory(bytes, (int)size, &w, &h, &channels, 4);
-    if (!data) return false;
-    if (w <= 0 || h <= 0) {
-        stbi_image_free(data);
-        return false;
-    }
-    stbi_image_free(out.rgba);
-    out.rgba = data;
-    out.width = w;
-    out.height = h;
-    return true;
-}
-
-bool decodeResourcePicture(int resourceId, DecodedPicture& out) {
-    const unsigned char* bytes = nullptr;
-    unsigned long size = 0;
-    if (!findResource(resourceId, &bytes, &size)) return false;
-    return decodePictureBytes(bytes, size, out);
-}
+// The decoding itself (DecodedPicture, decodePictureBytes, decodeResourcePicture) is per platform:
+// render/picture_decoder_stb.cpp and render/picture_decoder_win32.cpp.
 
 int textureSizeFor(int pixels, int maxSize) {
     if (pixels > maxSize) return maxSize;

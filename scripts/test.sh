@@ -20,3 +20,5 @@ export LSAN_OPTIONS="suppressions=$root/tests/sanitizer/lsan.supp:print_suppress
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 (cd "$root/build-sanitize" && ctest --output-on-failure -j"$jobs")
+"$root/scripts/build-windows.sh"
+"$root/scripts/wine-smoke.sh" "$root/build-windows" "$root/build/velmora"

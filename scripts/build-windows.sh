@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Cross-builds the native 32-bit Windows program on Debian 12 with mingw-w64 into build-windows/:
+#   velmora.exe               the program: a PE32 GUI executable, linked statically, so that it needs
+#                             no DLL beyond Windows' own (checked below)
+#   velmora_win32_tests.exe   the Windows-only tests, which scripts/wine-smoke.sh runs under Wine
+# Installs g++-mingw-w64-i686 (and the GoogleTest and stb sources the tests use) when missing.
+#   usage: build-windows.sh [build dir]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build-windows}
+
+echo "== Windows executable (mingw-w64, i686)"
+packages=(cmake make g++-mingw-w64-i686 googletest libstb-dev)
+missing=()
+for p in "${packages[@]}"; do
+  [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" = "install ok installed" ] || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j"$(nproc)"
+
+# A PE32 GUI executable that imports nothing but Windows' own DLLs.
+exe=$build/velmora.exe
+headers=$(i686-w64-mingw32-objdump -p "$exe")
+grep -q '^Magic[[:space:]]*010b' <<<"$headers" || { echo "FAIL: $exe is not a PE32 executable"; exit 1; }
+grep -q '^Subsystem[[:space:]]*00000002' <<<"$headers" || { echo "FAIL: $exe is not a GUI executable"; exit 1; }
+windows_dlls=" kernel32.dll user32.dll gdi32.dll opengl32.dll glu32.dll ole32.dll oleaut32.dll winmm.dll msvcrt.dll advapi32.dll "
+imports=$(awk '/DLL Name:/ {print tolower($3)}' <<<"$headers" | sort -u | tr '\n' ' ')
+for dll in $imports; do
+  case "$windows_dlls" in
+    *" $dll "*) ;;
+    *) echo "FAIL: $exe needs $dll, which does not come with Windows"; exit 1 ;;
+  esac
+done
+echo "Built $exe: PE32 GUI, $(stat -c %s "$exe") bytes, imports only ${imports% }"

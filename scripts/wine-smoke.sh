@@ -85,7 +85,9 @@ install_wine32() {
       reason="the i386 packages cannot be resolved ($(grep -m1 '^E: \|but it is not\|but .* is to be installed' "$log" | head -c 200))"
     elif grep -q '^Remv \|^Inst [^ ]* \[' "$log"; then
       # i386 libraries must match the installed amd64 ones exactly: nothing installed may change.
-      reason="installing 32-bit Wine would change installed packages: $(grep '^Remv \|^Inst [^ ]* \[' "$log" | awk '{print $2}' | head -n 8 | tr '\n' ' ')"
+      local changed
+      changed=$(grep '^Remv \|^Inst [^ ]* \[' "$log" | awk '{print $2}')
+      reason="32-bit Wine needs i386 libraries of exactly the installed amd64 versions, and installing it would change $(wc -l <<<"$changed") installed packages ($(head -n 6 <<<"$changed" | tr '\n' ' ')...)"
       break
     elif ! { dpkg --print-foreign-architectures | grep -qx i386 || { $sudo dpkg --add-architecture i386 && added=1; }; }; then
       reason="dpkg --add-architecture i386 failed"
@@ -165,7 +167,7 @@ uniform() {
 
 # Presses F12 once a second in directory $1 until two screenshots in a row are the same picture and
 # not a uniform fade (the menu, which holds still once it has appeared), for at most $2 seconds.
-# Prints the settled screenshot's path; checks the first screenshot's size and header on the way.
+# Prints the settled screenshot's path; checks the size and header of every screenshot on the way.
 wait_for_menu() {
   local dir=$1 limit=$2 pid=$3 n=0 previous= shot deadline=$((SECONDS + $2))
   while [ $SECONDS -lt $deadline ]; do

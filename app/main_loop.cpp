@@ -1,6 +1,16 @@
 #include "app/main_loop.h"
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "app/frame_timer.h"
+#include "app/platform.h"
 #include "framework/application.h"
 
 namespace {
@@ -8,6 +18,33 @@ namespace {
 // short sleep a fraction of that. The last quarter millisecond is polled.
 const int64_t kWaitMarginUs = 1500;
 const int64_t kPollUs = 250;
+
+struct FrameLog {
+    std::FILE* file = nullptr;
+    std::chrono::steady_clock::time_point opened;
+    bool firstFrameMarked = false;
+};
+// Null unless a log was opened: all the loop checks.
+FrameLog* frameLog = nullptr;
+
+int64_t cpuMicroseconds() { return (int64_t)std::clock() * 1000000 / CLOCKS_PER_SEC; }
+
+int64_t ticksToMicroseconds(int64_t ticks, int64_t frequency) {
+    return frequency > 0 ? (int64_t)((double)ticks * 1e6 / (double)frequency) : 0;
+}
+
+void recordFrame(FrameLog& log, const FrameTimer& timer, int64_t due, int64_t cpuStart) {
+    int64_t end = platformHooks().counter();
+    int64_t cpuEnd = cpuMicroseconds();
+    std::fprintf(log.file, "%lld %lld %lld %lld %lld\n", (long long)ticksToMicroseconds(due, timer.frequency),
+                 (long long)ticksToMicroseconds(timer.now, timer.frequency),
+                 (long long)ticksToMicroseconds(end, timer.frequency), (long long)cpuStart, (long long)cpuEnd);
+    if (!log.firstFrameMarked) {
+        log.firstFrameMarked = true;
+        frameLogMark("first_frame");
+    }
+}
+
 }  // namespace
 
 WaitPlan planWait(int64_t ticksLeft, int64_t frequency) {
@@ -22,9 +59,13 @@ WaitPlan planWait(int64_t ticksLeft, int64_t frequency) {
 void runMainLoop(FrameTimer& timer, const MainLoopHooks& hooks) {
     do {
         hooks.drainMessages();
+        int64_t due = timer.due;
         if (timer.frameDue()) {
+            FrameLog* log = frameLog;
+            int64_t cpuStart = log ? cpuMicroseconds() : 0;
             appUpdate();
             appDraw();
+            if (log) recordFrame(*log, timer, due, cpuStart);
             continue;
         }
         if (quitRequested()) break;
@@ -34,4 +75,57 @@ void runMainLoop(FrameTimer& timer, const MainLoopHooks& hooks) {
         else if (plan.sleepMicroseconds > 0)
             hooks.sleepMicroseconds(plan.sleepMicroseconds);
     } while (!quitRequested());
+}
+
+void keepFreedMemory() {
+#if defined(__GLIBC__)
+    // Never trim the heap below this much free memory at its top (the default, 128 KB, is less than
+    // two of the renderer's blocks). Setting it also fixes the threshold above which blocks get their
+    // own mapping, which glibc would otherwise raise by itself: fixed at its usual ceiling.
+    mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+#endif
+}
+
+bool frameLogOpen(const char* path) {
+    frameLogClose();
+    if (!path || !*path) return false;
+    std::FILE* file = std::fopen(path, "w");
+    if (!file) return false;
+    static bool closeAtExit = false;
+    if (!closeAtExit) {
+        closeAtExit = true;
+        std::atexit(frameLogClose);
+    }
+    frameLog = new FrameLog();
+    frameLog->file = file;
+    frameLog->opened = std::chrono::steady_clock::now();
+    std::fputs("# velmora frame log: due start end cpuStart cpuEnd (microseconds)\n", file);
+    frameLogMark("open");
+    return true;
+}
+
+bool frameLogOpenFromEnvironment() {
+    const char* path = std::getenv("VELMORA_FRAME_LOG");
+    return path && *path && frameLogOpen(path);
+}
+
+bool frameLogActive() { return frameLog != nullptr; }
+
+void frameLogMark(const char* name) {
+    if (!frameLog) return;
+    auto now = std::chrono::steady_clock::now();
+    long long sinceOpen =
+        (long long)std::chrono::duration_cast<std::chrono::microseconds>(now - frameLog->opened).count();
+    long long realtime = (long long)std::chrono::duration_cast<std::chrono::microseconds>(
+                             std::chrono::system_clock::now().time_since_epoch())
+                             .count();
+    std::fprintf(frameLog->file, "# mark %s %lld realtime %lld\n", name ? name : "", sinceOpen, realtime);
+}
+
+void frameLogClose() {
+    if (!frameLog) return;
+    std::fclose(frameLog->file);
+    delete frameLog;
+    frameLog = nullptr;
 }

@@ -24,3 +24,30 @@ WaitPlan planWait(int64_t ticksLeft, int64_t frequency);
 
 // Runs until the application asks to quit.
 void runMainLoop(FrameTimer& timer, const MainLoopHooks& hooks);
+
+// Tunes the C library's allocator for the software renderer, once, before the GL context is made:
+// freed memory stays in the process instead of going back to the system at once. The renderer frees
+// and allocates blocks of some 64 KB many times a frame; handed back and taken again, each costs fresh
+// page faults, which on a virtual machine made a frame of six hundred letters take over 100 ms. Does
+// nothing where the C library has no such setting.
+void keepFreedMemory();
+
+// An opt-in timing log for measuring the real loop (bench/frame_pacing.sh). Off unless opened; while
+// off, the loop pays one pointer test per frame and the marks return at once.
+//
+// Lines starting with '#' are comments and start-up marks:
+//   # mark <name> <microseconds since frameLogOpen> realtime <microseconds since the epoch>
+// Every other line is one frame, times in microseconds:
+//   <due> <start> <end> <cpuStart> <cpuEnd>
+// due, start and end on the frame timer's counter (due: when the frame became due; start: when the
+// loop saw it; end: after appUpdate, appDraw and the buffer swap); cpuStart and cpuEnd are the CPU time
+// of the whole process (all threads) at start and end.
+//
+// Opens `path` (truncating it); false if it cannot be written. Replaces a log already open.
+bool frameLogOpen(const char* path);
+// Opens the file named by the environment variable VELMORA_FRAME_LOG, if it is set and not empty.
+bool frameLogOpenFromEnvironment();
+bool frameLogActive();
+void frameLogMark(const char* name);
+// Writes out and closes the log (also done at process exit).
+void frameLogClose();

@@ -101,12 +101,25 @@ void sleepMicroseconds(int microseconds) {
 }  // namespace
 
 int runSdlProgram() {
+    frameLogOpenFromEnvironment();  // VELMORA_FRAME_LOG: timing of start-up and of every frame
+    keepFreedMemory();
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "velmora: cannot open a display (%s)\n", SDL_GetError());
         return 1;
     }
+    // With no display to reach, SDL falls back to a driver that shows nothing (an offscreen buffer)
+    // and the piece would run unseen for ever. Such a driver is taken only when asked for by name.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+    if (driver && !(requested && *requested) &&
+        (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
+        std::fprintf(stderr, "velmora: cannot open a display (no X11 or Wayland display found)\n");
+        SDL_Quit();
+        return 1;
+    }
     SDL_DisableScreenSaver();
+    frameLogMark("sdl_init");
 
     // The desktop's size and colour depth, read once: the window and the display mode use exactly them.
     SDL_DisplayMode desktop;
@@ -146,6 +159,7 @@ int runSdlProgram() {
         return 1;
     }
     SDL_ShowCursor(SDL_DISABLE);
+    frameLogMark("window");
 
     SDL_GLContext context = SDL_GL_CreateContext(window);
     if (!context) {
@@ -156,10 +170,12 @@ int runSdlProgram() {
     }
     SDL_GL_SetSwapInterval(0);  // the frame timer sets the pace, not the display
     resized();
+    frameLogMark("context");
 
     int drawableWidth = 0, drawableHeight = 0;
     SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
     appInit(drawableWidth > 0 ? drawableWidth : screenWidth, drawableHeight > 0 ? drawableHeight : screenHeight);
+    frameLogMark("app_init");
     if (!quitRequested()) {
         MainLoopHooks hooks{drainMessages, waitForMessages, sleepMicroseconds};
         runMainLoop(programFrameTimer(), hooks);

@@ -23,6 +23,7 @@ float lerp(float from, float to, double t) {
 }  // namespace
 
 SeasonAutumn::SeasonAutumn() = default;
+SeasonAutumn::SeasonAutumn(const char* text) : storyText(text) {}
 
 void SeasonAutumn::placeCameraAbovePage() {
     camera.set(Vec3(0, 578.5f, 0), Vec3(0, 130, 0), Vec3(0, 1, 0));
@@ -53,7 +54,7 @@ void SeasonAutumn::init(int w, int h, BitmapFont* f) {
     fadeOutStart = swingEnd + fadeOutDelay;
     fadeOutLength = 100;
     fadeOutEnd = fadeOutStart + fadeOutLength;
-    story = autumnStory;
+    story = storyText ? storyText : autumnStory;
     zoomStep = 0.5f;
     pageWidth = 357.0f;
     pageHalfWidth = 178.5f;

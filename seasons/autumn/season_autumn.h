@@ -24,6 +24,8 @@ extern const char* const autumnStory;
 class SeasonAutumn : public ASeason {
 public:
     SeasonAutumn();
+    // Benchmarks only: the scene made from `text` (which must outlive it) instead of the story.
+    explicit SeasonAutumn(const char* text);
     SeasonAutumn(const SeasonAutumn&) = delete;
     SeasonAutumn& operator=(const SeasonAutumn&) = delete;
 
@@ -95,5 +97,6 @@ public:
     bool reforming = false;
 
 private:
+    const char* storyText = nullptr;  // null: the story
     void placeCameraAbovePage();
 };

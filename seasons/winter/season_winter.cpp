@@ -20,6 +20,7 @@ const float kSnowColour[3] = {0.92156863f, 0.97254902f, 1.0f};  // (235, 248, 25
 }  // namespace
 
 SeasonWinter::SeasonWinter() = default;
+SeasonWinter::SeasonWinter(const char* text) : storyText(text) {}
 SeasonWinter::~SeasonWinter() = default;
 
 void SeasonWinter::init(int w, int h, BitmapFont* f) {
@@ -29,7 +30,7 @@ void SeasonWinter::init(int w, int h, BitmapFont* f) {
     heightF = static_cast<float>(h);
     font = f;
     for (int i = 0; i < 3; ++i) fadeInColour[i] = fadeOutColour[i] = 1.0f;
-    story = winterStory;
+    story = storyText ? storyText : winterStory;
     zoomStep = 0.5f;
     pageWidth = 357.0f;
     pageHalfWidth = 178.5f;

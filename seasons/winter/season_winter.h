@@ -23,6 +23,8 @@ class BitmapFont;
 class SeasonWinter : public ASeason {
 public:
     SeasonWinter();
+    // Benchmarks only: the scene made from `text` (which must outlive it) instead of the story.
+    explicit SeasonWinter(const char* text);
     ~SeasonWinter() override;
     SeasonWinter(const SeasonWinter&) = delete;
     SeasonWinter& operator=(const SeasonWinter&) = delete;
@@ -92,6 +94,7 @@ public:
     std::vector<BranchSpec> branchSpecs;
 
 private:
+    const char* storyText = nullptr;  // null: the story
     bool initialised = false;
     void drawFade(const float* colour, float alpha) const;
 };

@@ -1,0 +1,373 @@
+// velmora_bench: frame costs of the real application, headless on the software renderer.
+//
+//   velmora_bench                          start-up, every scenario at 1024x768 and 1920x1080, scaling
+//   velmora_bench --scenes autumn,winter --sizes 1920x1080 --frames 600
+//   velmora_bench --png DIR                also keep the last frame of every scenario as DIR/<name>.png
+//   velmora_bench --compare A.png B.png    counts the pixels that differ (exit status 1 if any do)
+//   velmora_bench --pacing LOG [FROM [LAUNCHED]]  summarises a frame log of the real program (frame_pacing.sh)
+//
+// Each scenario starts a fresh application (same random numbers every time), brings the menu or a
+// scene into its busiest phase with input under way, then times `frames` frames: appUpdate alone, and
+// appDraw followed by glFinish, so the draw time includes the renderer finishing the frame.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <stb_image.h>
+
+#include "app/headless_context.h"
+#include "app/headless_run.h"
+#include "app/main_loop.h"
+#include "bench/bench_stats.h"
+#include "bench/scenarios.h"
+#include "framework/application.h"
+#include "render/gl.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point t0, Clock::time_point t1) {
+    return std::chrono::duration<double, std::milli>(t1 - t0).count();
+}
+
+struct Size {
+    int w, h;
+};
+
+struct Options {
+    std::vector<Size> sizes{{1024, 768}, {1920, 1080}};
+    std::vector<bench::Scenario> scenes{bench::Scenario::Menu, bench::Scenario::Spring, bench::Scenario::Summer,
+                                        bench::Scenario::Autumn, bench::Scenario::Winter};
+    int frames = 600;
+    std::string pngDir;
+    bool startup = true;
+    bool scenarios = true;
+    bool scaling = true;
+    std::vector<int> scales{1, 10, 100};
+};
+
+std::vector<std::string> split(const std::string& text, char sep) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (char c : text) {
+        if (c == sep) {
+            if (!part.empty()) parts.push_back(part);
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    if (!part.empty()) parts.push_back(part);
+    return parts;
+}
+
+void usage() {
+    std::fputs(
+        "usage: velmora_bench [--frames N] [--sizes WxH,...] [--scenes menu,spring,summer,autumn,winter]\n"
+        "                     [--png DIR] [--no-startup] [--no-scenes] [--no-scaling] [--scales 1,10,100]\n"
+        "       velmora_bench --compare A.png B.png\n"
+        "       velmora_bench --menu-row WxH INDEX\n"
+        "       velmora_bench --ground-pixel WxH SEASON X Z\n"
+        "       velmora_bench --pacing LOG [FROM_SECONDS [LAUNCH_REALTIME_US]]\n",
+        stderr);
+}
+
+// ---- start to first frame -------------------------------------------------------------------------
+
+void benchStartup(const Size& size) {
+    // First thing in the process: the driver is loaded and the renderer's code compiled from cold.
+    Clock::time_point t0 = Clock::now();
+    HeadlessRun run(size.w, size.h);
+    Clock::time_point t1 = Clock::now();
+    if (!run.ok()) {
+        std::printf("start-up: no context (%s)\n", run.error().c_str());
+        return;
+    }
+    appUpdate();
+    appDraw();
+    glFinish();
+    Clock::time_point t2 = Clock::now();
+    // appInit again, warm: the share of the application itself.
+    appInit(size.w, size.h);
+    Clock::time_point t3 = Clock::now();
+    appUpdate();
+    appDraw();
+    glFinish();
+    Clock::time_point t4 = Clock::now();
+    std::printf("## Start to first frame (headless, %dx%d, cold process)\n\n", size.w, size.h);
+    std::printf("| step | ms |\n|---|---:|\n");
+    std::printf("| context + appInit (cold) | %.1f |\n", msSince(t0, t1));
+    std::printf("| first frame, update + draw + glFinish (cold) | %.1f |\n", msSince(t1, t2));
+    std::printf("| **start to first frame** | **%.1f** |\n", msSince(t0, t2));
+    std::printf("| appInit again (warm) | %.1f |\n", msSince(t2, t3));
+    std::printf("| first frame again (warm) | %.1f |\n\n", msSince(t3, t4));
+    std::fflush(stdout);
+}
+
+// ---- scenarios --------------------------------------------------------------------------------------
+
+struct Result {
+    bench::Summary update, draw, total;
+    std::string activity;
+    bool ok = false;
+};
+
+Result measureScenario(const Size& size, bench::Scenario s, int frames, const std::string& pngDir) {
+    Result r;
+    HeadlessRun run(size.w, size.h);
+    if (!run.ok()) {
+        r.activity = run.error();
+        return r;
+    }
+    bench::setFullDraw(true);
+    if (!bench::prepareScenario(run, s)) {
+        r.activity = "the scenario did not reach its busy phase";
+        return r;
+    }
+    std::vector<double> update, draw, total;
+    update.reserve(frames);
+    draw.reserve(frames);
+    total.reserve(frames);
+    for (int i = 0; i < frames; ++i) {
+        bench::scenarioInput(run, s, i);
+        Clock::time_point t0 = Clock::now();
+        appUpdate();
+        Clock::time_point t1 = Clock::now();
+        appDraw();
+        glFinish();
+        Clock::time_point t2 = Clock::now();
+        update.push_back(msSince(t0, t1));
+        draw.push_back(msSince(t1, t2));
+        total.push_back(msSince(t0, t2));
+    }
+    r.update = bench::summarize(update);
+    r.draw = bench::summarize(draw);
+    r.total = bench::summarize(total);
+    r.activity = bench::scenarioActivity(s);
+    r.ok = true;
+    if (!pngDir.empty()) {
+        run.runFrames(1);  // one more frame, captured before the cursor is drawn
+        char name[64];
+        std::snprintf(name, sizeof name, "/%s_%dx%d.png", bench::scenarioName(s), size.w, size.h);
+        if (!run.savePng(pngDir + name)) std::fprintf(stderr, "cannot write %s%s\n", pngDir.c_str(), name);
+    }
+    return r;
+}
+
+void benchScenarios(const Options& o) {
+    for (const Size& size : o.sizes) {
+        std::printf("## Frame times at %dx%d, %d frames each (ms)\n\n", size.w, size.h, o.frames);
+        std::printf("| scenario | update median | update p99 | draw median | draw p99 | update+draw median | "
+                    "update+draw p99 | max | activity at the end |\n");
+        std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---|\n");
+        std::fflush(stdout);
+        for (bench::Scenario s : o.scenes) {
+            Result r = measureScenario(size, s, o.frames, o.pngDir);
+            if (!r.ok) {
+                std::printf("| %s | failed: %s |||||||\n", bench::scenarioName(s), r.activity.c_str());
+            } else {
+                std::printf("| %s | %.3f | %.3f | %.2f | %.2f | %.2f | %.2f | %.2f | %s |\n", bench::scenarioName(s),
+                            r.update.median, r.update.p99, r.draw.median, r.draw.p99, r.total.median,
+                            r.total.p99, r.total.max, r.activity.c_str());
+            }
+            std::fflush(stdout);
+        }
+        std::printf("\n");
+    }
+}
+
+// ---- scaling ------------------------------------------------------------------------------------------
+
+void benchScaling(const Options& o) {
+    std::printf("## Simulation cost against letters (update only, %d frames, 640x480, letters not drawn)\n\n",
+                o.frames);
+    std::printf("| scene | story x | letters | update median ms | update p99 ms | letters per ms (median) |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|\n");
+    std::fflush(stdout);
+    for (int season : {2, 3}) {
+        bench::Scenario s = season == 2 ? bench::Scenario::Autumn : bench::Scenario::Winter;
+        for (int times : o.scales) {
+            HeadlessRun run(640, 480);
+            int letters = 0;
+            if (!run.ok() || !bench::installScaledScene(season, times, letters)) {
+                std::printf("| %s | %d | failed ||||\n", bench::scenarioName(s), times);
+                continue;
+            }
+            bench::setFullDraw(false);
+            bool ready = bench::prepareScenario(run, s);
+            std::vector<double> update;
+            for (int i = 0; ready && i < o.frames; ++i) {
+                bench::scenarioInput(run, s, i);
+                Clock::time_point t0 = Clock::now();
+                appUpdate();
+                Clock::time_point t1 = Clock::now();
+                bench::drawFrame();
+                update.push_back(msSince(t0, t1));
+            }
+            bench::setFullDraw(true);
+            if (!ready) {
+                std::printf("| %s | %d | %d | did not reach its busy phase |||\n", bench::scenarioName(s), times, letters);
+                continue;
+            }
+            bench::Summary u = bench::summarize(update);
+            std::printf("| %s | %d | %d | %.3f | %.3f | %.0f |\n", bench::scenarioName(s), times, letters, u.median,
+                        u.p99, u.median > 0 ? letters / u.median : 0.0);
+            std::fflush(stdout);
+        }
+    }
+    std::printf("\n");
+}
+
+// ---- picture comparison ---------------------------------------------------------------------------
+
+int comparePngs(const char* a, const char* b) {
+    int wa, ha, ca, wb, hb, cb;
+    unsigned char* pa = stbi_load(a, &wa, &ha, &ca, 3);
+    unsigned char* pb = stbi_load(b, &wb, &hb, &cb, 3);
+    int status = 2;
+    if (!pa || !pb) {
+        std::fprintf(stderr, "cannot read %s\n", !pa ? a : b);
+    } else if (wa != wb || ha != hb) {
+        std::printf("%s: %dx%d against %dx%d\n", b, wa, ha, wb, hb);
+        status = 1;
+    } else {
+        size_t n = bench::differingPixels(pa, pb, (size_t)wa * ha);
+        std::printf("%s: %zu of %d pixels differ\n", b, n, wa * ha);
+        status = n == 0 ? 0 : 1;
+    }
+    stbi_image_free(pa);
+    stbi_image_free(pb);
+    return status;
+}
+
+// ---- frame log of the real program ------------------------------------------------------------------
+
+// `fromSeconds`: frames in the first seconds after the first frame are left out (the opening, the way
+// into a scene). `launchedUs`: when the script started the program (realtime microseconds), 0 if not
+// known.
+int summarizeLog(const char* path, double fromSeconds, long long launchedUs) {
+    std::ifstream in(path);
+    if (!in) {
+        std::fprintf(stderr, "cannot read %s\n", path);
+        return 2;
+    }
+    std::vector<bench::FrameRecord> log;
+    std::string line;
+    std::printf("start-up marks (ms since main%s):", launchedUs > 0 ? ", and since launch" : "");
+    while (std::getline(in, line)) {
+        bench::FrameRecord r;
+        char name[64];
+        long long sinceOpen = 0, realtime = 0;
+        if (bench::parseFrameRecord(line, r)) {
+            log.push_back(r);
+        } else if (std::sscanf(line.c_str(), "# mark %63s %lld realtime %lld", name, &sinceOpen, &realtime) == 3) {
+            std::printf(" %s %.1f", name, sinceOpen / 1000.0);
+            if (launchedUs > 0) std::printf(" (%.1f)", (realtime - launchedUs) / 1000.0);
+        }
+    }
+    std::printf("\n");
+    bench::PacingSummary p =
+        bench::summarizePacing(log, bench::firstRecordAfter(log, fromSeconds), 1e6 / 60.0);
+    std::printf("frames %d over %.2f s: %.2f frames per second, %d dropped (gap over 1.5 periods)\n", p.frames,
+                p.seconds, p.framesPerSecond, p.dropped);
+    std::printf("lateness ms: median %.3f, p99 %.3f, max %.3f\n", p.lateMedianMs, p.lateP99Ms, p.lateMaxMs);
+    std::printf("frame work ms (update + draw + swap): median %.2f, p99 %.2f, max %.2f\n", p.workMedianMs,
+                p.workP99Ms, p.workMaxMs);
+    std::printf("process CPU: %.1f %% of a core in all, %.2f %% between frames\n", p.cpuTotalPercent,
+                p.cpuBetweenPercent);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    keepFreedMemory();  // as the program does
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto next = [&]() -> const char* {
+            if (i + 1 >= argc) {
+                usage();
+                std::exit(2);
+            }
+            return argv[++i];
+        };
+        if (a == "--compare") {
+            const char* x = next();
+            return comparePngs(x, next());
+        } else if (a == "--pacing") {
+            const char* log = next();
+            double from = i + 1 < argc ? std::atof(argv[i + 1]) : 0;
+            long long launched = i + 2 < argc ? std::atoll(argv[i + 2]) : 0;
+            return summarizeLog(log, from, launched);
+        } else if (a == "--menu-row") {
+            // The centre of a menu row in window pixels on a screen of the given size (for scripts).
+            Size size{0, 0};
+            if (std::sscanf(next(), "%dx%d", &size.w, &size.h) != 2 || size.w < 1 || size.h < 1) return 2;
+            int index = std::atoi(next());
+            HeadlessRun run(size.w, size.h);
+            if (!run.ok()) return 2;
+            float left, top, right, bottom;
+            appMenuRowRect(index, left, top, right, bottom);
+            std::printf("%d %d\n", (int)((left + right) / 2), (int)((top + bottom) / 2));
+            return 0;
+        } else if (a == "--ground-pixel") {
+            // Where the ground point (x, 0, z) of a scene shows when its play phase begins.
+            Size size{0, 0};
+            if (std::sscanf(next(), "%dx%d", &size.w, &size.h) != 2 || size.w < 1 || size.h < 1) return 2;
+            int season = std::atoi(next());
+            float x = (float)std::atof(next());
+            float z = (float)std::atof(next());
+            HeadlessRun run(size.w, size.h);
+            int px, py;
+            if (!run.ok() || !bench::groundPixelAtPlay(run, season, x, z, px, py)) return 1;
+            std::printf("%d %d\n", px, py);
+            return 0;
+        } else if (a == "--frames") {
+            o.frames = std::atoi(next());
+            if (o.frames < 1) o.frames = 1;
+        } else if (a == "--sizes") {
+            o.sizes.clear();
+            for (const std::string& part : split(next(), ',')) {
+                Size size{0, 0};
+                if (std::sscanf(part.c_str(), "%dx%d", &size.w, &size.h) == 2 && size.w > 0 && size.h > 0)
+                    o.sizes.push_back(size);
+            }
+        } else if (a == "--scenes") {
+            o.scenes.clear();
+            for (const std::string& part : split(next(), ',')) {
+                bench::Scenario s;
+                if (!bench::scenarioFromName(part, s)) {
+                    std::fprintf(stderr, "unknown scene %s\n", part.c_str());
+                    return 2;
+                }
+                o.scenes.push_back(s);
+            }
+        } else if (a == "--scales") {
+            o.scales.clear();
+            for (const std::string& part : split(next(), ',')) o.scales.push_back(std::atoi(part.c_str()));
+        } else if (a == "--png") {
+            o.pngDir = next();
+        } else if (a == "--no-startup") {
+            o.startup = false;
+        } else if (a == "--no-scenes") {
+            o.scenarios = false;
+        } else if (a == "--no-scaling") {
+            o.scaling = false;
+        } else {
+            usage();
+            return 2;
+        }
+    }
+    if (o.sizes.empty()) o.sizes.push_back(Size{1024, 768});
+
+    if (o.startup) benchStartup(o.sizes.back());
+    if (o.scenarios) benchScenarios(o);
+    if (o.scaling) benchScaling(o);
+    return 0;
+}

@@ -15,10 +15,12 @@ const double kDragGain = 1.5;
 
 // Scale of a velocity pushing past a soft limit: 1 at the limit, 0 one margin beyond it, negative
 // further out. `beyond` is how far past the limit the value lies (positive). A zone without width
-// stops the motion at once.
+// stops the motion at once. Far out the motion is reversed but never sped up: a camera flung well
+// past a limit would otherwise bounce back faster with every frame until its angles overflow.
 double softFactor(double beyond, double margin) {
     if (!(margin > 0)) return 0.0;
-    return 1.0 - beyond / margin;
+    double factor = 1.0 - beyond / margin;
+    return factor < -1.0 ? -1.0 : factor;
 }
 
 float wrapDegrees(float a) {

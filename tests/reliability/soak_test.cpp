@@ -1,0 +1,112 @@
+// The soak run, off by default (VELMORA_SOAK=1): one simulated hour in each scene with the monkey's
+// input going on, resident memory and the live heap sampled every simulated minute. After ten minutes
+// of warm-up neither may grow. VELMORA_SOAK_FRAMES shortens or lengthens the hour;
+// VELMORA_SOAK_DRAW_EVERY sets how often a frame is drawn (default once a simulated second; each drawn
+// frame is finished, so the software rasteriser never holds a backlog of frames in memory).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "framework/application.h"
+#include "framework/season.h"
+#include "render/gl.h"
+#include "tests/reliability/reliability_support.h"
+
+namespace {
+
+const int kWidth = 320, kHeight = 240;
+const long kHour = 216000;
+const long kMinute = 3600;
+const long kResidentSlack = 1024 * 1024;  // the allocator's own breathing
+const long kHeapSlack = 64 * 1024;
+
+}  // namespace
+
+TEST(Soak, OneSimulatedHourInEachSceneWithFlatMemory) {
+    if (!environmentFlag("VELMORA_SOAK")) GTEST_SKIP() << "set VELMORA_SOAK=1 to run the soak";
+    const long frames = (long)environmentNumber("VELMORA_SOAK_FRAMES", kHour);
+    const long drawEvery = std::max(0LL, environmentNumber("VELMORA_SOAK_DRAW_EVERY", 60));
+    const long warmUp = std::min(frames / 6, 10 * kMinute);
+
+    ScratchDirectory scratch;
+    Monkey::Options options;
+    options.seed = (uint64_t)environmentNumber("VELMORA_MONKEY_SEED", 4242);
+    options.allowQuit = false;
+    options.allowEscape = false;
+    options.frames = frames;
+    armCrashReport(options.seed, options.frames);
+    Monkey monkey(kWidth, kHeight, options);
+    HeadlessRun& run = monkey.run();
+    ASSERT_TRUE(run.ok()) << run.error();
+    std::printf("soak: %ld frames per scene at %dx%d, every %ld. frame drawn, %s build\n", frames, kWidth,
+                kHeight, drawEvery, builtWithAddressSanitizer() ? "AddressSanitizer" : "plain");
+
+    for (int scene = 0; scene < 4; ++scene) {
+        run.enterSeason(scene);
+        ASSERT_EQ(appStateId(), APP_SEASON);
+        run.runFrames(201);
+        run.click(kWidth / 2, kHeight / 2);  // past the reading pause
+
+        auto started = std::chrono::steady_clock::now();
+        std::vector<long> resident, heap;
+        long playing = 0, pausedFor = 0;
+        for (long f = 1; f <= frames; ++f) {
+            crashReportFrame(f);
+            monkey.sceneInput();
+            // Ctrl pauses; a pause is let go after a simulated ten seconds, so the hour is spent moving.
+            pausedFor = scenePaused(appCurrentSeason()) ? pausedFor + 1 : 0;
+            if (pausedFor > 600) {
+                onKeyDown(VK_CODE_CONTROL);
+                onKeyUp(VK_CODE_CONTROL);
+            }
+            run.runFrames(1);
+            if (drawEvery > 0 && f % drawEvery == 0) {
+                appDraw();
+                glFinish();
+            }
+            ASSERT_EQ(appStateId(), APP_SEASON) << sceneNames[scene] << " left at frame " << f;
+            if (scenePlaying(appCurrentSeason())) ++playing;
+            if (f % 60 == 0) {
+                std::string bad = firstNonFinite(scene, appCurrentSeason());
+                ASSERT_EQ(bad, "") << sceneNames[scene] << " at frame " << f;
+            }
+            if (f % kMinute == 0 || f == warmUp) {
+                resident.push_back((long)residentBytes());
+                heap.push_back((long)liveHeapBytes());
+            }
+        }
+        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        ASSERT_EQ(firstNonFinite(scene, appCurrentSeason()), "");
+
+        // Samples from the end of the warm-up on.
+        size_t from = (size_t)std::min<long>((long)resident.size() - 1, warmUp / kMinute);
+        long residentGrowth = 0, heapGrowth = 0;
+        for (size_t i = from; i < resident.size(); ++i) {
+            residentGrowth = std::max(residentGrowth, resident[i] - resident[from]);
+            heapGrowth = std::max(heapGrowth, heap[i] - heap[from]);
+        }
+        std::printf("soak: %-6s %ld frames (%ld in play) in %.0f s, %.1f us/frame; resident %ld -> %ld KiB "
+                    "(peak growth after warm-up %ld KiB), heap %ld -> %ld KiB (peak growth %ld B)\n",
+                    sceneNames[scene], frames, playing, seconds, 1e6 * seconds / frames, resident[from] / 1024,
+                    resident.back() / 1024, residentGrowth / 1024, heap[from] / 1024, heap.back() / 1024,
+                    heapGrowth);
+        std::fflush(stdout);
+        EXPECT_LE(heapGrowth, kHeapSlack) << sceneNames[scene];
+        // AddressSanitizer's quarantine holds freed memory for a while, so only the heap count is
+        // meaningful there.
+        if (!builtWithAddressSanitizer()) {
+            EXPECT_LE(residentGrowth, kResidentSlack) << sceneNames[scene];
+        }
+        EXPECT_GT(playing, frames / 2) << sceneNames[scene];
+
+        monkey.releaseAll();
+        onKeyDown(VK_CODE_ESCAPE);
+        onKeyUp(VK_CODE_ESCAPE);
+        ASSERT_TRUE(run.runUntil([] { return appStateId() == APP_MENU; }, 1000));
+    }
+    disarmCrashReport();
+}

@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# The real program in a real window under Xvfb, minimised, restored and squashed: it keeps running,
+# saves whole screenshots in every state, draws the menu whole again at full size and closes with exit
+# code 0. No window manager runs here, so after asking for the minimise the window is unmapped and
+# mapped again as a window manager would; X refuses a height of 0, so 1 pixel is the flattest window.
+# usage: window_states_test.sh <velmora binary> <close_window binary>
+set -u
+velmora=$1
+close_window=$2
+for tool in Xvfb xdotool od awk; do
+  command -v $tool >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
+done
+
+work=$(mktemp -d)
+xvfb_pid=
+velmora_pid=
+cleanup() {
+  [ -n "$velmora_pid" ] && kill "$velmora_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; echo "--- program output:"; cat "$work/velmora.log"; exit 1; }
+alive() { kill -0 "$velmora_pid" 2>/dev/null || fail "the program ended $1"; }
+whole=$((18 + 3 * 1024 * 768))
+
+# Saves a screenshot with F12 and waits until it is written whole; its name is left in $last.
+shot=0
+last=
+screenshot() {
+  local name="Screenshot_$shot.tga"
+  xdotool windowfocus "$window" 2>/dev/null
+  xdotool key F12
+  for _ in $(seq 100); do
+    [ "$(stat -c %s "$name" 2>/dev/null || echo 0)" = "$whole" ] && break
+    sleep 0.1
+  done
+  sleep 0.2
+  [ "$(stat -c %s "$name" 2>/dev/null || echo 0)" = "$whole" ] || fail "$name is not a whole screenshot $1"
+  shot=$((shot + 1))
+  last=$name
+}
+# The pixels of a 1024-wide screenshot that are not white, and the number of rows they lie on.
+marked() {
+  od -An -v -tu1 -j18 "$1" |
+    awk '{ for (i = 1; i <= NF; i++) { b[n % 3] = $i; n++
+             if (n % 3 == 0 && !(b[0] == 255 && b[1] == 255 && b[2] == 255)) { c++; rows[int((n / 3 - 1) / 1024)] = 1 } } }
+         END { r = 0; for (k in rows) r++; print c + 0, r }'
+}
+
+exec 3>"$work/display"
+Xvfb -screen 0 1024x768x24 -displayfd 3 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+export DISPLAY=:$(head -n1 "$work/display")
+
+cd "$work"
+# The system's X and GL libraries keep one-time allocations at exit (see real_window_test.sh).
+export ASAN_OPTIONS="${ASAN_OPTIONS:-}${ASAN_OPTIONS:+:}detect_leaks=0"
+"$velmora" >"$work/velmora.log" 2>&1 &
+velmora_pid=$!
+window=
+for _ in $(seq 100); do
+  window=$(xdotool search --name '^Velmora$' 2>/dev/null | head -n1)
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || fail "no window named Velmora"
+sleep 1
+
+# Minimised: input keeps arriving at a window nobody sees.
+xdotool windowminimize "$window"
+xdotool windowunmap --sync "$window"
+sleep 0.5
+xdotool mousemove 500 400 click 1 click 3 click 4 key a Escape
+sleep 1
+alive "while minimised"
+
+# Restored.
+xdotool windowmap --sync "$window"
+sleep 0.5
+alive "when restored"
+screenshot "after the restore"
+
+# Squashed: X keeps a height of at least 1.
+xdotool windowsize "$window" 1024 0 2>/dev/null
+xdotool windowsize --sync "$window" 1024 1
+geometry=$(xdotool getwindowgeometry "$window" | awk '/Geometry/ { print $2 }')
+[ "$geometry" = "1024x1" ] || fail "the window is $geometry, not 1024x1"
+sleep 0.5
+alive "at height 1"
+xdotool mousemove 10 0 click 1 mousemove 1000 0
+screenshot "at height 1"
+alive "after a screenshot at height 1"
+
+# Full size again: once the menu shows, it is drawn whole: its dark lettering on white spans rows
+# over much of the panel's height, not one squashed row.
+xdotool windowsize --sync "$window" 1024 768
+menu=
+for _ in $(seq 40); do
+  screenshot "at full size again"
+  read -r count rows < <(marked "$last")
+  if [ "$count" -gt 500 ] && [ "$count" -lt 100000 ] && [ "$rows" -gt 40 ]; then menu="$count pixels on $rows rows"; break; fi
+  sleep 0.5
+done
+[ -n "$menu" ] || fail "no whole menu after the window came back to full size (last: $count pixels on $rows rows)"
+
+"$close_window" "$window"
+for _ in $(seq 50); do kill -0 "$velmora_pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$velmora_pid" 2>/dev/null; then fail "still running 5 s after the window was closed"; fi
+wait "$velmora_pid"
+code=$?
+velmora_pid=
+[ "$code" = 0 ] || fail "exit code $code"
+echo "PASS: minimised, restored, 1 pixel high and back; $shot whole screenshots; menu drawn with $menu; exit code 0"

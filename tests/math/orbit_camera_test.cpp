@@ -1,3 +1,4 @@
+// The orbit camera: angles from a placed eye, drag, zoom, soft and hard limits, wrapping.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,128 +7,83 @@
 
 TEST(OrbitCamera, SetDerivesAnglesAndLockedSetKeepsThem) {
     OrbitCamera cam;
-    cam.set(Vec3(0, 3, 4), Vec3(0, 0, 0), Vec3(0, 1, 0));
-    EXPECT_NEAR(cam.yaw, 90.0f, 1e-4f);
-    EXPECT_NEAR(cam.pitch, 36.869898f, 1e-4f);  // atan2(y, z)
-    EXPECT_FLOAT_EQ(cam.distance, 5.0f);
-
-    cam.locked = 1;
+    cam.set(Vec3(0, 3, 4), Vec3(0, 0, 0), Vec3(0, 1, 0));  // yaw atan2(z, x), pitch atan2(y, z)
+    EXPECT_TRUE(std::fabs(cam.yaw - 90) < 1e-4f && std::fabs(cam.pitch - 36.869898f) < 1e-4f && cam.distance == 5);
+    cam.locked = 1;  // locked: set only stores the vectors, zoom and update do nothing
     cam.set(Vec3(0, 50, 1), Vec3(1, 1, 1), Vec3(0, 0, 1));
-    EXPECT_EQ(cam.eye.y, 50.0f);
-    EXPECT_NEAR(cam.yaw, 90.0f, 1e-4f);
-    EXPECT_FLOAT_EQ(cam.distance, 5.0f);
     cam.zoom(3);
-    cam.update();  // locked: nothing moves
-    EXPECT_EQ(cam.zoomVelocity, 0.0f);
-    EXPECT_EQ(cam.eye.y, 50.0f);
-
+    cam.update();
+    EXPECT_TRUE(cam.eye.y == 50 && cam.zoomVelocity == 0 && std::fabs(cam.yaw - 90) < 1e-4f && cam.distance == 5);
     cam.locked = 0;
     cam.update();  // back onto the sphere of the old angles, about the origin
-    EXPECT_NEAR(cam.eye.x, 0.0f, 1e-5f);
-    EXPECT_NEAR(cam.eye.y, 3.0f, 1e-5f);
-    EXPECT_NEAR(cam.eye.z, 4.0f, 1e-5f);
+    EXPECT_LT((cam.eye - Vec3(0, 3, 4)).length(), 1e-5f);
 }
 
 TEST(OrbitCamera, DragTurnsOnlyWithTheRightButtonButAlwaysTracksThePointer) {
     OrbitCamera cam;
     cam.grab(0.5f, 0.5f, true, false);
     cam.drag(0.7f, 0.4f, true, false);
-    EXPECT_EQ(cam.pitchVelocity, 0.0f);
-    EXPECT_EQ(cam.lastX, 0.7f);
-    EXPECT_EQ(cam.lastY, 0.4f);
+    EXPECT_TRUE(cam.pitchVelocity == 0.0f && cam.lastX == 0.7f && cam.lastY == 0.4f);
     cam.drag(0.8f, 0.6f, false, true);  // starts from the last position: no jump
-    EXPECT_NEAR(cam.pitchVelocity, 0.3f, 1e-6f);
-    EXPECT_NEAR(cam.yawVelocity, 0.15f, 1e-6f);
+    EXPECT_TRUE(std::fabs(cam.pitchVelocity - 0.3f) < 1e-6f && std::fabs(cam.yawVelocity - 0.15f) < 1e-6f);
     cam.locked = 1;
     cam.drag(0.1f, 0.1f, false, true);
-    EXPECT_NEAR(cam.pitchVelocity, 0.3f, 1e-6f);
-    EXPECT_EQ(cam.lastX, 0.1f);
+    EXPECT_TRUE(std::fabs(cam.pitchVelocity - 0.3f) < 1e-6f && cam.lastX == 0.1f);
 }
 
 TEST(OrbitCamera, ZoomWithinSoftZonesOnlyAcceptsThePushBack) {
-    OrbitCamera cam;
-    cam.distance = 1199;
-    cam.zoom(5);
-    cam.zoom(-5);
-    EXPECT_EQ(cam.zoomVelocity, -5.0f);
-    cam.zoomVelocity = 0;
-    cam.distance = 3;
-    cam.zoom(-5);
-    cam.zoom(5);
-    EXPECT_EQ(cam.zoomVelocity, 5.0f);
-    cam.zoomVelocity = 0;
-    cam.distance = 4;  // on the soft limit is outside the zone
-    cam.zoom(-2);
-    cam.zoom(3);
-    EXPECT_EQ(cam.zoomVelocity, 1.0f);
+    // Distance, then the zoom velocity after zooming out by 5 and in by 3; on a soft limit is outside its zone.
+    const float cases[][2] = {{1199, -3}, {1198, 2}, {3, 5}, {4, 2}};
+    for (const auto& c : cases) {
+        OrbitCamera cam;
+        cam.distance = c[0];
+        cam.zoom(5);
+        cam.zoom(-3);
+        EXPECT_EQ(cam.zoomVelocity, c[1]) << c[0];
+    }
 }
 
 TEST(OrbitCamera, PitchSoftLimitsScaleThenReverseTheVelocity) {
-    OrbitCamera cam;
-    cam.distance = 100;
-    cam.pitch = 87.5f;
-    cam.pitchVelocity = 0.5f;
-    cam.update();  // damped, then scaled by 1 - (88 - 87) / 3
-    EXPECT_FLOAT_EQ(cam.pitch, 88.0f);
-    EXPECT_NEAR(cam.pitchVelocity, 0.5 * 0.988 * (2.0 / 3.0), 1e-6);
-
-    cam.pitch = 90.5f;
-    cam.pitchVelocity = 0.5f;
-    cam.update();
-    EXPECT_NEAR(cam.pitchVelocity, 0.5 * 0.988 * (1 - 4.0 / 3.0), 1e-6);
-    for (int i = 0; i < 300; ++i) cam.update();
-    EXPECT_LT(cam.pitch, 90.0f);
-
-    cam.pitch = 6.5f;
-    cam.pitchVelocity = -1;
-    cam.update();
-    EXPECT_NEAR(cam.pitchVelocity, -0.988 * ((5.5 - 6.0) / 3.0 + 1), 1e-6);
-
-    cam.pitchMargin = 0;  // a zone without width stops the motion, no division by zero
-    cam.pitch = 87.5f;
-    cam.pitchVelocity = 1;
-    cam.update();
-    EXPECT_EQ(cam.pitchVelocity, 0.0f);
+    // Pitch, velocity and margin before a frame, then the velocity after it: damped by 0.988, then scaled
+    // by 1 - beyond / margin past a soft limit (87 or 6), reversed one margin further out; no margin stops it.
+    const double cases[][4] = {{87.5, 0.5, 3, 0.5 * 0.988 * (2.0 / 3.0)},
+                               {90.5, 0.5, 3, 0.5 * 0.988 * (1 - 4.0 / 3.0)},
+                               {6.5, -1, 3, -0.988 * ((5.5 - 6.0) / 3.0 + 1)},
+                               {87.5, 1, 0, 0}};
+    for (const auto& c : cases) {
+        OrbitCamera cam;
+        cam.distance = 100;
+        cam.pitch = (float)c[0], cam.pitchVelocity = (float)c[1], cam.pitchMargin = (float)c[2];
+        cam.update();
+        EXPECT_NEAR(cam.pitchVelocity, c[3], 1e-6) << c[0];
+    }
 }
 
 TEST(OrbitCamera, DistanceSoftAndHardLimits) {
     OrbitCamera cam;
-    cam.distance = 5;
-    cam.zoomVelocity = -2;
+    cam.distance = 5, cam.zoomVelocity = -2;
     cam.update();  // outside the soft zone: only the damping
-    EXPECT_FLOAT_EQ(cam.distance, 3.0f);
-    EXPECT_FLOAT_EQ(cam.zoomVelocity, -1.96f);
+    EXPECT_TRUE(cam.distance == 3.0f && std::fabs(cam.zoomVelocity + 1.96f) < 1e-6f);
     cam.update();  // scaled by (3 - 4) / 2 + 1 before the step
     EXPECT_NEAR(cam.distance, 2.02, 1e-5);
-
-    cam.distance = 10;
-    cam.zoomVelocity = -50;
-    cam.update();
-    EXPECT_EQ(cam.distance, 2.0f);
-    cam.distance = 1100;
-    cam.zoomVelocity = 500;
-    cam.update();
-    EXPECT_EQ(cam.distance, 1200.0f);
-    EXPECT_NEAR(cam.eye.length(), 1200.0f, 1e-2f);
+    const float hard[][3] = {{10, -50, 2}, {1100, 500, 1200}};  // a step past a hard limit ends on it
+    for (const auto& h : hard) {
+        cam.distance = h[0], cam.zoomVelocity = h[1];
+        cam.update();
+        EXPECT_TRUE(cam.distance == h[2] && std::fabs(cam.eye.length() - h[2]) < 1e-2f) << h[0];
+    }
 }
 
 TEST(OrbitCamera, AnglesWrapOneStepPerFrame) {
-    OrbitCamera cam;
-    cam.distance = 10;
-    cam.yaw = 359;
-    cam.yawVelocity = 1;
-    cam.update();
-    EXPECT_EQ(cam.yaw, 360.0f);  // exactly 360 stays
-    cam.yaw = 0.5f;
-    cam.yawVelocity = -1;
-    cam.update();
-    EXPECT_FLOAT_EQ(cam.yaw, 359.5f);
-    cam.yawVelocity = 0;
-    cam.yaw = 800;
-    cam.update();
-    EXPECT_EQ(cam.yaw, 440.0f);
-    cam.pitch = 359.5f;
-    cam.pitchVelocity = 1;
-    cam.update();
-    EXPECT_FLOAT_EQ(cam.pitch, 0.5f);
+    // An angle and its velocity, then the angle after a frame: yaw and pitch alike; exactly 360 stays.
+    const float cases[][3] = {{359, 1, 360}, {0.5f, -1, 359.5f}, {359.5f, 1, 0.5f}, {800, 0, 440}};
+    for (const auto& c : cases) {
+        OrbitCamera cam;
+        cam.distance = 10;
+        cam.yaw = cam.pitch = c[0];
+        cam.yawVelocity = cam.pitchVelocity = c[1];
+        cam.update();
+        EXPECT_TRUE(cam.yaw == c[2] && cam.pitch == c[2]) << c[0];
+    }
 }
+

@@ -82,13 +82,14 @@ TEST_P(MonkeyStream, SeededInputThroughTheWholePieceKeepsEveryValueFinite) {
     for (long n : s.framesInState) std::printf(" %ld", n);
     std::printf("\n");
     for (int i = 0; i < 4; ++i)
-        std::printf("monkey: %-6s %3d visits, %6ld frames shown, %6ld in play\n", sceneNames[i], s.visits[i],
-                    s.framesInScene[i], s.framesPlaying[i]);
+        std::printf("monkey: %-6s %3d visits, %6ld frames shown, %6ld in play, %6ld interacting\n", sceneNames[i],
+                    s.visits[i], s.framesInScene[i], s.framesPlaying[i], s.framesInteracting[i]);
     std::printf("monkey: %d screenshots\n", scratch.countFiles("Screenshot_"));
 
-    // A stream of the default length reaches every state and plays every scene.
+    // A stream of the default length reaches every state and plays every scene (the closing, which a
+    // stream may not reach by chance, was played above).
     if (options.frames >= kStreamFrames) {
-        for (int state = APP_INTRO; state <= APP_EXITING; ++state)
+        for (int state = APP_INTRO; state < APP_EXITING; ++state)
             EXPECT_GT(s.framesInState[state], 0) << "state " << state << " never reached";
         for (int i = 0; i < 4; ++i) {
             EXPECT_GE(s.visits[i], 2) << sceneNames[i];
@@ -108,7 +109,7 @@ TEST(Monkey, TheSameSeedReplaysTheSameRun) {
     options.seed = kDefaultSeed + kStreams;
     options.sceneDwellMin = 300;
     options.sceneDwellMax = 2500;
-    const long frames = 15000;
+    const long frames = 8000;
 
     std::vector<std::string> ends[2];
     long events[2] = {0, 0};

@@ -530,6 +530,22 @@ bool scenePlaying(ASeason* scene) {
     return false;
 }
 
+namespace {
+
+bool interacting(ASeason* scene) {
+    if (auto* s = dynamic_cast<SeasonSpring*>(scene)) {
+        for (const LetterSeed& seed : s->seeds)
+            if (!seed.attached && seed.visible) return true;
+        return false;
+    }
+    if (auto* s = dynamic_cast<SeasonSummer*>(scene)) return s->leftDown && s->phase == s->PHASE_PLAY;
+    if (auto* s = dynamic_cast<SeasonAutumn*>(scene)) return s->reforming;
+    if (auto* s = dynamic_cast<SeasonWinter*>(scene)) return s->handle && s->handle->grabbed;
+    return false;
+}
+
+}  // namespace
+
 bool scenePaused(ASeason* scene) {
     if (auto* s = dynamic_cast<SeasonSpring*>(scene)) return !s->running;
     if (auto* s = dynamic_cast<SeasonSummer*>(scene)) return !s->running;
@@ -830,6 +846,7 @@ std::string Monkey::step() {
     if (now == APP_SEASON && index >= 0) {
         stats.framesInScene[index] += 1;
         if (scenePlaying(current)) stats.framesPlaying[index] += 1;
+        if (interacting(current)) stats.framesInteracting[index] += 1;
         std::string bad = firstNonFinite(index, current);
         if (!bad.empty()) return failure(std::string(sceneNames[index]) + ": " + bad);
     }

@@ -95,6 +95,9 @@ public:
         long framesInScene[4] = {};
         long framesPlaying[4] = {};  // in the scene's play phase
         int visits[4] = {};
+        // Frames in which each scene's own interaction was going on: seeds flying (Spring), the net
+        // held (Summer), letters flying home (Autumn), the ring grabbed (Winter).
+        long framesInteracting[4] = {};
         int runs = 1;                // the piece was started this many times
         double seconds = 0;
     };

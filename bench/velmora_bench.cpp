@@ -1,7 +1,7 @@
 // velmora_bench: frame costs of the real application, headless on the software renderer.
 //
 //   velmora_bench                          start-up, every scenario at 1024x768 and 1920x1080, scaling
-//   velmora_bench --scenes autumn,winter --sizes 1920x1080 --frames 600
+//   velmora_bench --scenes autumn,winter --sizes 1920x1080 --frames 600 --repeat 3
 //   velmora_bench --png DIR                also keep the last frame of every scenario as DIR/<name>.png
 //   velmora_bench --compare A.png B.png    counts the pixels that differ (exit status 1 if any do)
 //   velmora_bench --pacing LOG [FROM [LAUNCHED]]  summarises a frame log of the real program (frame_pacing.sh)
@@ -9,6 +9,8 @@
 // Each scenario starts a fresh application (same random numbers every time), brings the menu or a
 // scene into its busiest phase with input under way, then times `frames` frames: appUpdate alone, and
 // appDraw followed by glFinish, so the draw time includes the renderer finishing the frame.
+#include <time.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +46,7 @@ struct Options {
     std::vector<bench::Scenario> scenes{bench::Scenario::Menu, bench::Scenario::Spring, bench::Scenario::Summer,
                                         bench::Scenario::Autumn, bench::Scenario::Winter};
     int frames = 600;
+    int repeat = 1;
     std::string pngDir;
     bool startup = true;
     bool scenarios = true;
@@ -68,8 +71,9 @@ std::vector<std::string> split(const std::string& text, char sep) {
 
 void usage() {
     std::fputs(
-        "usage: velmora_bench [--frames N] [--sizes WxH,...] [--scenes menu,spring,summer,autumn,winter]\n"
+        "usage: velmora_bench [--frames N] [--repeat N] [--sizes WxH,...] [--scenes menu,spring,summer,autumn,winter]\n"
         "                     [--png DIR] [--no-startup] [--no-scenes] [--no-scaling] [--scales 1,10,100]\n"
+        "                     [--system-malloc]\n"
         "       velmora_bench --compare A.png B.png\n"
         "       velmora_bench --menu-row WxH INDEX\n"
         "       velmora_bench --ground-pixel WxH SEASON X Z\n"
@@ -113,9 +117,22 @@ void benchStartup(const Size& size) {
 
 struct Result {
     bench::Summary update, draw, total;
+    bench::Summary updateCpu;  // the main thread's CPU time in appUpdate
+    bench::Summary frameCpu;   // the whole process's CPU time (all threads) for update and draw
     std::string activity;
     bool ok = false;
 };
+
+double threadCpuMs() {
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+double processCpuMs() {
+    timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
 
 Result measureScenario(const Size& size, bench::Scenario s, int frames, const std::string& pngDir) {
     Result r;
@@ -129,25 +146,29 @@ Result measureScenario(const Size& size, bench::Scenario s, int frames, const st
         r.activity = "the scenario did not reach its busy phase";
         return r;
     }
-    std::vector<double> update, draw, total;
-    update.reserve(frames);
-    draw.reserve(frames);
-    total.reserve(frames);
+    std::vector<double> update, draw, total, updateCpu, frameCpu;
     for (int i = 0; i < frames; ++i) {
         bench::scenarioInput(run, s, i);
+        double p0 = processCpuMs(), c0 = threadCpuMs();
         Clock::time_point t0 = Clock::now();
         appUpdate();
         Clock::time_point t1 = Clock::now();
+        double c1 = threadCpuMs();
         appDraw();
         glFinish();
         Clock::time_point t2 = Clock::now();
+        double p2 = processCpuMs();
         update.push_back(msSince(t0, t1));
         draw.push_back(msSince(t1, t2));
         total.push_back(msSince(t0, t2));
+        updateCpu.push_back(c1 - c0);
+        frameCpu.push_back(p2 - p0);
     }
     r.update = bench::summarize(update);
     r.draw = bench::summarize(draw);
     r.total = bench::summarize(total);
+    r.updateCpu = bench::summarize(updateCpu);
+    r.frameCpu = bench::summarize(frameCpu);
     r.activity = bench::scenarioActivity(s);
     r.ok = true;
     if (!pngDir.empty()) {
@@ -159,21 +180,52 @@ Result measureScenario(const Size& size, bench::Scenario s, int frames, const st
     return r;
 }
 
+// The median over repeated runs of one statistic.
+double medianOf(const std::vector<Result>& runs, double (*get)(const Result&)) {
+    std::vector<double> v;
+    for (const Result& r : runs) v.push_back(get(r));
+    return bench::percentile(v, 50);
+}
+
 void benchScenarios(const Options& o) {
     for (const Size& size : o.sizes) {
-        std::printf("## Frame times at %dx%d, %d frames each (ms)\n\n", size.w, size.h, o.frames);
+        std::printf("## Frame times at %dx%d, %d frames each, median of %d run%s (ms)\n\n", size.w, size.h,
+                    o.frames, o.repeat, o.repeat == 1 ? "" : "s");
         std::printf("| scenario | update median | update p99 | draw median | draw p99 | update+draw median | "
-                    "update+draw p99 | max | activity at the end |\n");
-        std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---|\n");
+                    "update+draw p99 | max | update CPU p99 | frame CPU median | load | activity at the end |\n");
+        std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|\n");
         std::fflush(stdout);
         for (bench::Scenario s : o.scenes) {
-            Result r = measureScenario(size, s, o.frames, o.pngDir);
-            if (!r.ok) {
-                std::printf("| %s | failed: %s |||||||\n", bench::scenarioName(s), r.activity.c_str());
+            std::vector<Result> runs;
+            std::string failure, activity;
+            for (int k = 0; k < o.repeat; ++k) {
+                Result r = measureScenario(size, s, o.frames, k == 0 ? o.pngDir : std::string());
+                if (r.ok) {
+                    runs.push_back(r);
+                    activity = r.activity;
+                } else {
+                    failure = r.activity;
+                }
+            }
+            double load = 0;
+            if (std::FILE* f = std::fopen("/proc/loadavg", "r")) {
+                if (std::fscanf(f, "%lf", &load) != 1) load = 0;
+                std::fclose(f);
+            }
+            if (runs.empty()) {
+                std::printf("| %s | failed: %s ||||||||||\n", bench::scenarioName(s), failure.c_str());
             } else {
-                std::printf("| %s | %.3f | %.3f | %.2f | %.2f | %.2f | %.2f | %.2f | %s |\n", bench::scenarioName(s),
-                            r.update.median, r.update.p99, r.draw.median, r.draw.p99, r.total.median,
-                            r.total.p99, r.total.max, r.activity.c_str());
+                std::printf("| %s | %.3f | %.3f | %.2f | %.2f | %.2f | %.2f | %.2f | %.3f | %.2f | %.1f | %s |\n",
+                            bench::scenarioName(s), medianOf(runs, [](const Result& r) { return r.update.median; }),
+                            medianOf(runs, [](const Result& r) { return r.update.p99; }),
+                            medianOf(runs, [](const Result& r) { return r.draw.median; }),
+                            medianOf(runs, [](const Result& r) { return r.draw.p99; }),
+                            medianOf(runs, [](const Result& r) { return r.total.median; }),
+                            medianOf(runs, [](const Result& r) { return r.total.p99; }),
+                            medianOf(runs, [](const Result& r) { return r.total.max; }),
+                            medianOf(runs, [](const Result& r) { return r.updateCpu.p99; }),
+                            medianOf(runs, [](const Result& r) { return r.frameCpu.median; }), load,
+                            activity.c_str());
             }
             std::fflush(stdout);
         }
@@ -286,7 +338,10 @@ int summarizeLog(const char* path, double fromSeconds, long long launchedUs) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    keepFreedMemory();  // as the program does
+    // As the program does; --system-malloc leaves the allocator as it was, for comparison.
+    bool systemMalloc = false;
+    for (int i = 1; i < argc; ++i) systemMalloc = systemMalloc || std::string(argv[i]) == "--system-malloc";
+    if (!systemMalloc) keepFreedMemory();
     Options o;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
@@ -351,8 +406,13 @@ int main(int argc, char** argv) {
         } else if (a == "--scales") {
             o.scales.clear();
             for (const std::string& part : split(next(), ',')) o.scales.push_back(std::atoi(part.c_str()));
+        } else if (a == "--repeat") {
+            o.repeat = std::atoi(next());
+            if (o.repeat < 1) o.repeat = 1;
         } else if (a == "--png") {
             o.pngDir = next();
+        } else if (a == "--system-malloc") {
+            // handled above
         } else if (a == "--no-startup") {
             o.startup = false;
         } else if (a == "--no-scenes") {

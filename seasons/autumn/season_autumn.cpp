@@ -36,6 +36,7 @@ void SeasonAutumn::init(int w, int h, BitmapFont* f) {
     widthF = (float)w;
     heightF = (float)h;
     font = f;
+    if (font) glyphs.build(*font);
     for (int i = 0; i < 3; ++i) fadeInColour[i] = fadeOutColour[i] = 1.0f;
 
     PHASE_FADE_IN = 1;
@@ -276,6 +277,7 @@ void SeasonAutumn::draw() {
     if (font) {
         glColor3f(0, 0, 0);
         font->begin();
+        glyphs.begin();
         for (int i = 0; i < leafCount; ++i) {
             const LeafBody& body = leaves[i];
             glPushMatrix();
@@ -284,9 +286,10 @@ void SeasonAutumn::draw() {
             glRotatef(body.angles.y, 0, 1, 0);
             glRotatef(body.angles.z, 0, 0, 1);
             glScalef(body.size, 0, body.size);
-            font->drawGlyphFlat(body.letter);
+            glyphs.drawFlat(body.letter);
             glPopMatrix();
         }
+        GlyphArrays::end();
         BitmapFont::end();
     }
 

@@ -15,6 +15,7 @@
 #include "seasons/autumn/leaf_body.h"
 #include "seasons/autumn/leaf_kicker.h"
 #include "seasons/autumn/whirlwind.h"
+#include "seasons/glyph_arrays.h"
 
 class BitmapFont;
 
@@ -69,6 +70,7 @@ public:
     bool running = true;
     bool introDone = false;
     BitmapFont* font = nullptr;
+    GlyphArrays glyphs;  // the font's quads, drawn as arrays
     const char* story = nullptr;
     int storyLength = 0;
     std::unique_ptr<char[]> letters;

@@ -82,6 +82,7 @@ void SeasonSpring::init(int w, int h, BitmapFont* f) {
     widthF = w > 0 ? (float)w : 1.0f;   // the pointer is divided by these
     heightF = h > 0 ? (float)h : 1.0f;
     font = f;
+    if (font) glyphs.build(*font);
     for (int i = 0; i < 3; ++i) fadeInColor[i] = fadeOutColor[i] = 1.0f;
     story = springStory;
     zoomStep = 0.5f;
@@ -419,7 +420,10 @@ void SeasonSpring::draw() {
         if (!d.dormant) d.draw();
 
     glColor3f(0, 0, 0);
-    if (font) font->begin();
+    if (font) {
+        font->begin();
+        glyphs.begin();
+    }
     for (const LetterSeed& s : seeds) {
         if (!s.visible) continue;
         glColor4f(0, 0, 0, s.alpha);
@@ -427,9 +431,12 @@ void SeasonSpring::draw() {
         glTranslatef(s.position.x, s.position.y, s.position.z);
         glMultMatrixf(s.matrix.m);
         glScalef(s.size, 0, s.size);
-        glCallList(glyphListBase + (unsigned char)s.letter);
+        // What the letter's list holds (glyphListBase + letter), as arrays: the half turn, the glyph.
+        glRotatef(180, 0, 0, 1);
+        glyphs.drawFlat(s.letter);
         glPopMatrix();
     }
+    GlyphArrays::end();
     BitmapFont::end();
 
     if (phase != PHASE_FADE_IN && phase != PHASE_FADE_OUT) return;

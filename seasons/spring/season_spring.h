@@ -15,6 +15,7 @@
 #include "seasons/spring/dandelion.h"
 #include "seasons/spring/letter_seed.h"
 #include "seasons/spring/seed_direction_table.h"
+#include "seasons/glyph_arrays.h"
 
 class BitmapFont;
 
@@ -84,6 +85,7 @@ public:
     bool introDone = false;
     GLuint fieldList = 0;
     BitmapFont* font = nullptr;
+    GlyphArrays glyphs;  // the font's quads, drawn as arrays
 
     Vec3 groundPoint;
     Vec3 prevGroundPoint;

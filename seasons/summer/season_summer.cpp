@@ -53,6 +53,7 @@ void SeasonSummer::init(int w, int h, BitmapFont* f) {
     widthF = (float)w;
     heightF = (float)h;
     font = f;
+    if (font) glyphs.build(*font);
     for (int i = 0; i < 3; ++i) fadeInColour[i] = fadeOutColour[i] = 1.0f;
 
     zoomStep = 0.5f;
@@ -116,6 +117,7 @@ void SeasonSummer::layOutStory(const char* text) {
         for (const std::string& token : tokens[line]) {
             WordFish& f = fish[k++];
             f.init(token, font, kGlyphScale);
+            f.glyphs = &glyphs;
             float x = (token.size() > 1 ? f.tailWidth : 0.0f) + cursor - 150.0f;
             cursor += f.totalWidth;
             if (token.size() == 1 && (token[0] == ',' || token[0] == '.'))
@@ -268,7 +270,10 @@ void SeasonSummer::draw() {
     glColor3f(0, 0, 0);
     glCallList(pondList);
     glColor3f(0, 0, 0);
-    if (font) font->begin();
+    if (font) {
+        font->begin();
+        glyphs.begin();
+    }
     if (unfoldAngle == 360.0f) {
         for (const WordFish& f : fish) f.draw();
     } else {
@@ -278,6 +283,7 @@ void SeasonSummer::draw() {
             f.drawUnfolding(unfoldAngle);
         }
     }
+    GlyphArrays::end();
     BitmapFont::end();
     glColor3f(1, 0, 0);
 

@@ -41,6 +41,7 @@ public:
     bool introDone = false;
     GLuint pondList = 0;
     BitmapFont* font = nullptr;
+    GlyphArrays glyphs;  // the font's quads, drawn as arrays
 
     // Where the pointer's ray met the water, and the view it was cast through.
     Vec3 netPoint;

@@ -291,6 +291,12 @@ void WordFish::drawUnfolding(float angle) const { drawBody(true, angle); }
 
 void WordFish::drawBody(bool unfold, float angle) const {
     if (count <= 0 || !font) return;  // a token without letters has nothing to show
+    auto drawGlyph = [this](char c) {
+        if (glyphs)
+            glyphs->drawText(c);
+        else
+            font->drawGlyph(c);
+    };
     glPushMatrix();
     glTranslatef(position.x, position.y, position.z);
     if (unfold) glRotatef(angle, 1, 0, 0);
@@ -303,7 +309,7 @@ void WordFish::drawBody(bool unfold, float angle) const {
         glTranslatef(letterOffset[i], 0, 0);
         glPushMatrix();
         glScalef(scale, scale, scale);
-        font->drawGlyph(letters[i]);
+        drawGlyph(letters[i]);
         glPopMatrix();
     }
     glPopMatrix();
@@ -311,10 +317,10 @@ void WordFish::drawBody(bool unfold, float angle) const {
     glPushMatrix();
     glRotatef(bend[head], 0, 1, 0);
     glScalef(scale, scale, scale);
-    font->drawGlyph(letters[head]);
+    drawGlyph(letters[head]);
     for (int i = head - 1; i >= 0; --i) {
         glRotatef(2 * bend[i], 0, 1, 0);
-        font->drawGlyph(letters[i]);
+        drawGlyph(letters[i]);
     }
     glPopMatrix();
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "render/vector_math.h"
+#include "seasons/glyph_arrays.h"
 
 class BitmapFont;
 
@@ -29,6 +30,7 @@ public:
     float totalWidth = 0;
     float tailWidth = 0;
     const BitmapFont* font = nullptr;
+    const GlyphArrays* glyphs = nullptr;  // the scene's, when it has them: drawn in place of the font's lists
 
     int state = WANDER;
     bool inside = true;

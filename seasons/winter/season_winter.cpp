@@ -29,6 +29,7 @@ void SeasonWinter::init(int w, int h, BitmapFont* f) {
     widthF = static_cast<float>(w);
     heightF = static_cast<float>(h);
     font = f;
+    if (font) glyphs.build(*font);
     for (int i = 0; i < 3; ++i) fadeInColour[i] = fadeOutColour[i] = 1.0f;
     story = storyText ? storyText : winterStory;
     zoomStep = 0.5f;
@@ -341,6 +342,7 @@ void SeasonWinter::draw() {
     if (translucent) glDisable(GL_BLEND);
 
     font->begin();
+    glyphs.begin();
     for (const SnowLetter& s : snow) {
         glColor4f(letterColour[0], letterColour[1], letterColour[2], s.alpha);
         glPushMatrix();
@@ -349,9 +351,10 @@ void SeasonWinter::draw() {
         glRotatef(s.angles.y, 0, 1, 0);
         glRotatef(s.angles.z, 0, 0, 1);
         glScalef(s.size, 0, s.size);
-        font->drawGlyphFlat(s.letter);
+        glyphs.drawFlat(s.letter);
         glPopMatrix();
     }
+    GlyphArrays::end();
     BitmapFont::end();
 
     if (phase == PHASE_FADE_IN) {

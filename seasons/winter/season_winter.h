@@ -14,6 +14,7 @@
 #include "render/gl.h"
 #include "render/orbit_camera.h"
 #include "render/view_picking.h"
+#include "seasons/glyph_arrays.h"
 #include "seasons/winter/snow_letter.h"
 #include "seasons/winter/snow_tree.h"
 #include "seasons/winter/trunk_handle.h"
@@ -73,6 +74,7 @@ public:
     std::unique_ptr<SnowTree> tree;
     std::unique_ptr<TrunkHandle> handle;
     BitmapFont* font = nullptr;
+    GlyphArrays glyphs;  // the font's quads, drawn as arrays
     // Picking: the last ground point, the ray that found it and the view it was taken from.
     Vec3 groundPoint, rayNear, rayDir;
     ViewMatrices view{};

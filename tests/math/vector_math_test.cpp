@@ -71,9 +71,9 @@ TEST(Quaternion, NormalizeEulerAndProductFollowTheRotationMatrices) {
 }
 
 TEST(Quaternion, FromMatrixBranchesReadTheMatrixTransposed) {
-    // Positive trace, then x, y or z the largest diagonal element.
-    const Quaternion in[4] = {Quaternion(0.1f, 0.2f, 0.3f, 0.9f), Quaternion(0.9f, 0.2f, 0.1f, 0.3f),
-                              Quaternion(0.1f, -0.9f, 0.3f, 0.2f), Quaternion(-0.2f, 0.1f, 0.9f, -0.3f)};
+    // Positive trace, then x, y or z the largest diagonal element; the others small, so a wrong branch is off.
+    const Quaternion in[4] = {Quaternion(0.1f, 0.2f, 0.3f, 0.9f), Quaternion(0.99f, 0.001f, 0.002f, 0.14f),
+                              Quaternion(0.002f, -0.99f, 0.001f, 0.14f), Quaternion(0.001f, 0.002f, 0.99f, -0.14f)};
     for (int n = 0; n < 4; ++n) {
         const Matrix4 m = in[n].toMatrix();
         EXPECT_EQ(m.m[0] + m.m[5] + m.m[10] > 0, n == 0);

@@ -29,13 +29,37 @@ void makeAffine(float* m) {
     m[15] = 1;
 }
 
+// Every entry is its four products summed in double from zero, k = 0..3 in that order, and stored back
+// as float (a product of two floats is exact in double, so only that order matters). The entries are
+// independent, so a column is summed over its rows side by side, in registers; the bottom row is not
+// summed at all, since makeAffine overwrites it.
 void multiply(const float* a, const float* b, float* out) {
+    const double a0 = a[0], a1 = a[1], a2 = a[2], a4 = a[4], a5 = a[5], a6 = a[6];
+    const double a8 = a[8], a9 = a[9], a10 = a[10], a12 = a[12], a13 = a[13], a14 = a[14];
+    float result[12];
     for (int c = 0; c < 4; ++c) {
-        for (int r = 0; r < 4; ++r) {
-            double sum = 0;
-            for (int k = 0; k < 4; ++k) sum += double(a[r + 4 * k]) * b[k + 4 * c];
-            out[r + 4 * c] = toFloat(sum);
-        }
+        const double b0 = b[4 * c], b1 = b[4 * c + 1], b2 = b[4 * c + 2], b3 = b[4 * c + 3];
+        double s0 = 0, s1 = 0, s2 = 0;
+        s0 += a0 * b0;
+        s1 += a1 * b0;
+        s2 += a2 * b0;
+        s0 += a4 * b1;
+        s1 += a5 * b1;
+        s2 += a6 * b1;
+        s0 += a8 * b2;
+        s1 += a9 * b2;
+        s2 += a10 * b2;
+        s0 += a12 * b3;
+        s1 += a13 * b3;
+        s2 += a14 * b3;
+        result[3 * c] = toFloat(s0);
+        result[3 * c + 1] = toFloat(s1);
+        result[3 * c + 2] = toFloat(s2);
+    }
+    for (int c = 0; c < 4; ++c) {
+        out[4 * c] = result[3 * c];
+        out[4 * c + 1] = result[3 * c + 1];
+        out[4 * c + 2] = result[3 * c + 2];
     }
     makeAffine(out);
 }

@@ -198,11 +198,17 @@ void Dandelion::shapeStalk() {
     heading = (float)(90.0 - std::atan2(leanZ, leanX) * 57.2957763671875);
     float tilt = std::sqrt(leanX * leanX + leanZ * leanZ);
 
-    chain = Matrix4() * rotationY(heading);
+    // identity x RY(heading), then per point x RX(its share of the tilt) x T(segment); the products
+    // are taken in place, into the working matrices, rather than through temporaries.
+    chain.setIdentity();
+    turn.setRotationY(heading);
+    chain *= turn;
+    step.setTranslation(segment);
+    Matrix4 bend;
     for (int i = 1; i < pointCount; ++i) {
-        chain = chain * rotationX((float)i / (float)pointCount * tilt);
-        step.setTranslation(segment);
-        chain = chain * step;
+        bend.setRotationX((float)i / (float)pointCount * tilt);
+        chain *= bend;
+        chain *= step;
         chain.transformPoint(0, 0, 0, &points[i].x, &points[i].y, &points[i].z);
     }
     headMatrix = chain;

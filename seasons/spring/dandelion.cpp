@@ -219,12 +219,16 @@ void Dandelion::shapeStalk() {
 }
 
 void Dandelion::draw() const {
-    if (dormant) return;
+    if (dormant || points.empty()) return;
+    // The stalk's points as a vertex array: the same line strip as glBegin / glVertex3f / glEnd, for a
+    // fraction of the software renderer's cost per strip.
+    static_assert(sizeof(Vec3) == 3 * sizeof(float), "points are packed x, y, z floats");
     glPushMatrix();
     glTranslatef(base.x, base.y, base.z);
-    glBegin(GL_LINE_STRIP);
-    for (const Vec3& p : points) glVertex3f(p.x, p.y, p.z);
-    glEnd();
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, &points[0].x);
+    glDrawArrays(GL_LINE_STRIP, 0, (GLsizei)points.size());
+    glDisableClientState(GL_VERTEX_ARRAY);
     glPopMatrix();
 }
 

@@ -1,217 +1,274 @@
-// The Winter scene's story, layout, phases and input.
+// The Winter story, tree, ring and scene on their own: catching and shaking off snow, phases and input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
-#include <cstring>
+#include <string>
+#include <vector>
 
+#include "app/headless_context.h"
+#include "render/bitmap_font.h"
+#include "render/glyph_table.h"
+#include "render/random_generator.h"
+#include "render/view_picking.h"
+#include "seasons/winter/season_winter.h"
 #include "seasons/winter/winter_story.h"
-#include "tests/winter/winter_support.h"
 
-using winter_test::SceneTest;
+namespace {
 
-TEST(WinterStory, HasItsCountsAndIsPlainPrintableText) {
-    const int length = static_cast<int>(std::strlen(winterStory));
-    int newlines = 0, letters = 0;
-    for (int i = 0; i < length; ++i) {
-        const char c = winterStory[i];
-        ASSERT_TRUE(c == '\n' || (c >= 32 && c <= 126)) << "character " << i;
-        newlines += c == '\n';
-        letters += c != '\n' && c != ' ';
-    }
-    EXPECT_EQ(length, 676);
-    EXPECT_EQ(newlines + 1, 7);
-    EXPECT_EQ(letters, 549);
+// A letter at p whose plane has the given normal (lying flat by default), catchable like the scene's.
+SnowLetter letterAt(const Vec3& p, const Vec3& normal = Vec3(0, 1, 0)) {
+    SnowLetter s;
+    s.setSize(8, 0.6f);
+    s.position = p;
+    s.planeNormal = normal;
+    s.planeOffset = -dot(normal, p);
+    return s;
 }
 
-TEST_F(SceneTest, TheTextLiesOnThePageCentredOnItsMiddleLine) {
-    ASSERT_EQ(scene->letterCount, 549);
-    EXPECT_EQ(scene->snow[0].letter, 'W');
-    float minZ = 1e9f, maxZ = -1e9f;
-    for (const SnowLetter& s : scene->snow) {
-        EXPECT_EQ(s.position.z, s.home.z);  // reset has put every letter at home
-        EXPECT_TRUE(s.home.x >= -150 && s.home.x < 178.5f);
-        minZ = std::min(minZ, s.home.z);
-        maxZ = std::max(maxZ, s.home.z);
+class WinterScene : public ::testing::Test {
+protected:
+    HeadlessContext context{64, 64};
+    BitmapFont font{buildGlyphMetrics(), 102, 3.0f, false};
+    SeasonWinter scene;
+    // About where the swing leaves the camera: pitch 18, yaw 169, distance 321.
+    ViewMatrices view = makeViewMatrices(800, 600, 60, Vec3(-300, 99, 58), Vec3(0, 130, 0), Vec3(0, 1, 0));
+
+    void SetUp() override {
+        ASSERT_TRUE(context.ok()) << context.error();
+        randomReset();
+        scene.init(800, 600, &font);
+        setViewMatricesForTesting(&view);
     }
-    EXPECT_FLOAT_EQ(minZ, -maxZ);
-    EXPECT_LT(maxZ, 252.6f);
-    EXPECT_FLOAT_EQ(scene->snow[0].home.x, font->advanceOf('W') * 8 - 150);
+    void TearDown() override { setViewMatricesForTesting(nullptr); }
+
+    void run(int frames) {
+        for (int i = 0; i < frames; ++i) scene.update();
+    }
+    void runToPlay() {  // the fade-in, a click that ends the reading, the dissolve and the swing
+        run(200);
+        scene.mousePressed(0, 0, 1);
+        run(201);
+        ASSERT_EQ(scene.phase, scene.PHASE_PLAY);
+    }
+    void pointAtGround(float x, float z) {  // the scene picks the point on its next update
+        double wx, wy, wz;
+        gluProject(x, 0, z, view.modelview, view.projection, view.viewport, &wx, &wy, &wz);
+        scene.mouseMoved(int(std::lround(wx)), int(std::lround(view.viewport[3] - 1 - wy)));
+    }
+    void pullRingTo(float x, float z) {  // grabs the ring at the trunk's foot and pulls it out to (x, 0, z)
+        pointAtGround(1, 1);
+        scene.update();
+        scene.mousePressed(0, 0, 1);
+        pointAtGround(x, z);
+        scene.update();
+    }
+};
+
+}  // namespace
+
+TEST(WinterStory, HasItsCounts) {
+    const std::string story = winterStory;
+    EXPECT_EQ(story.size(), 676u);
+    EXPECT_EQ(std::count(story.begin(), story.end(), '\n'), 6) << "seven lines";
+    EXPECT_EQ(std::count_if(story.begin(), story.end(), [](char c) { return c != '\n' && c != ' '; }), 549);
 }
 
-TEST_F(SceneTest, PressesActOnlyInTheReadingPauseAndAfterTheSwing) {
+TEST(SnowTree, ABranchCatchesOnlyNearWhereItsAxisPiercesTheLetter) {
+    SnowTree tree(winterTreeRecords(), 3.6f);
+    TreeBranch& branch = *tree.branches[2];  // leans out along -x in the x-y plane
+    const Vec3 middle = branch.base + branch.dir * (branch.length * 0.5f);
+    const Vec3 across(branch.dir.y, -branch.dir.x, 0);  // perpendicular to the axis, pointing up
+    const std::pair<SnowLetter, bool> cases[] = {
+        {letterAt(middle + Vec3(6.0f, 0, 0)), true},
+        {letterAt(middle + Vec3(6.4f, 0, 0)), false},  // beyond sqrt(38.4) = 6.2 from where it is pierced
+        {letterAt(branch.tip + Vec3(0, 2, 0)), false},  // pierced beyond the tip
+        {letterAt(branch.base + across * 2 - branch.dir * 1, branch.dir), false},  // behind the base
+        {letterAt(branch.base + across * 2 + branch.dir * 1, branch.dir), true},   // just in front of it
+        {letterAt(middle + Vec3(1, 0, 0), Vec3(0, 0, 1)), false},  // a plane along the axis is never pierced
+    };
+    for (const auto& c : cases) {
+        SnowLetter letter = c.first;
+        ASSERT_TRUE(branch.box.contains(letter.position.x, letter.position.y, letter.position.z));
+        branch.collide(letter);
+        EXPECT_EQ(letter.active, !c.second) << (&c - cases);
+        EXPECT_TRUE(std::isfinite(branch.t));
+    }
+}
+
+TEST(SnowTree, AFaultyTableStaysInsideTheTree) {
+    std::vector<BranchSpec> specs = winterTreeRecords();
+    specs[3].parent = 3;      // itself
+    specs[5].parent = 24;     // a later record
+    specs[6].parent = -7;     // nothing
+    specs[7].parent = 1e30f;  // far out of range
+    SnowTree tree(specs, 3.6f);
+    for (int i : {3, 5, 6, 7}) EXPECT_EQ(tree.branches[i]->parent, tree.branches[0].get()) << i;
+    SnowTree empty({}, 3.6f);
+    SnowLetter s = letterAt(Vec3(0, 50, 0));
+    empty.collide(&s, 1);
+    EXPECT_TRUE(s.active);
+}
+
+TEST(TrunkHandle, GrabsOnlyWithinReachAndKeepsAPulledRingOnTheRim) {
+    HeadlessContext context(16, 16);  // the ring is a display list
+    ASSERT_TRUE(context.ok()) << context.error();
+    TrunkHandle handle(17.0f);
+    handle.drag(Vec3(17.5f, 0, 0));
+    handle.press();  // out of reach: a held press that grabbed nothing pulls nothing and hides the ring
+    for (const Vec3& p : {Vec3(5, 0, 0), Vec3(40, 0, 0)}) EXPECT_FALSE(handle.drag(p) || handle.ringVisible());
+    handle.release();
+    handle.drag(Vec3(10, 0, 0));
+    handle.press();
+    EXPECT_FALSE(handle.drag(Vec3(16.9f, 0, 0)));  // grabbed, inside the rim: no pull
+    EXPECT_TRUE(handle.drag(Vec3(30, 0, 0)));
+    EXPECT_FLOAT_EQ(handle.point.x, 17);
+    EXPECT_FLOAT_EQ(handle.pullAngle, 90);  // toward +x, measured from +z
+    EXPECT_NEAR(handle.pullStrength, 0.1f, 1e-5);
+    EXPECT_TRUE(handle.drag(Vec3(30, 0, 0)));  // held still beyond the rim: a pull of strength 0
+    EXPECT_EQ(handle.pullStrength, 0);
+    handle.release();
+    EXPECT_FALSE(handle.drag(Vec3(0, 0, -50)));
+    TrunkHandle tiny(0.0f);  // a ring without a radius pulls without dividing by zero
+    tiny.press();
+    EXPECT_TRUE(tiny.drag(Vec3()));
+    EXPECT_TRUE(std::isfinite(tiny.point.x) && std::isfinite(tiny.pullAngle));
+}
+
+TEST_F(WinterScene, PressesActOnlyInTheReadingPauseAndAfterTheSwingAndStrayInputIsHarmless) {
+    for (int key : {-1, INT_MIN, 320, INT_MAX, 319, 0}) scene.keyPressed(key), scene.keyReleased(key);
+    scene.mouseReleased(5, 5, 1);  // a release before any press, and a far-off pointer
+    scene.mouseMoved(-500, 9000);
     run(50);
-    scene->mousePressed(0, 0, 1);  // fade-in: ignored
-    EXPECT_EQ(scene->frame, 50);
+    scene.mousePressed(0, 0, 1);
+    EXPECT_EQ(scene.frame, 50) << "ignored in the fade-in";
     run(150);
-    ASSERT_EQ(scene->phase, scene->PHASE_READ);
-    scene->mousePressed(0, 0, 5);  // any button ends the reading
-    scene->update();
-    EXPECT_EQ(scene->phase, scene->PHASE_DISSOLVE);
-
-    for (int i = 0; i < 200 && scene->phase != scene->PHASE_PLAY; ++i) {  // dissolve and swing
-        const float zoom = scene->camera.zoomVelocity;
-        for (int button : {1, 3, 4}) scene->mousePressed(0, 0, button);
-        EXPECT_FALSE(scene->leftDown || scene->rightDown || scene->handle->held);
-        EXPECT_EQ(scene->camera.zoomVelocity, zoom);
-        scene->update();
+    scene.mousePressed(0, 0, 5);  // any button ends the reading
+    for (int i = 0; i < 200; ++i) {  // the dissolve and the swing
+        scene.update();
+        for (int button : {1, 3, 4}) scene.mousePressed(0, 0, button);
+        ASSERT_FALSE(scene.leftDown || scene.rightDown || scene.handle->held || scene.camera.zoomVelocity != 0);
     }
-    ASSERT_EQ(scene->phase, scene->PHASE_PLAY);
-    scene->mousePressed(0, 0, 1);
-    EXPECT_TRUE(scene->leftDown && scene->handle->held);
-    scene->mousePressed(0, 0, 4);
-    EXPECT_LT(scene->camera.zoomVelocity, 0);
+    scene.update();
+    scene.mousePressed(0, 0, 1);
+    scene.mousePressed(0, 0, 4);
+    EXPECT_TRUE(scene.leftDown && scene.handle->held && scene.camera.zoomVelocity < 0);
+    for (int i = 0; i < 50; ++i) {  // pointers far off the screen, buttons in any order
+        scene.mouseMoved(i % 2 ? -200 : 1000, (i * 97) % 1000 - 200);
+        scene.mousePressed(0, 0, i % 7);
+        scene.mouseReleased(0, 0, (i * 3) % 7);
+        scene.update();
+    }
+    for (const SnowLetter& s : scene.snow) ASSERT_TRUE(std::isfinite(s.position.x) && std::isfinite(s.position.y));
 }
 
-TEST_F(SceneTest, EscapeFadesOutAndPressesThereDoNothingBeforeTheSwing) {
+TEST_F(WinterScene, EscapeFadesOutOnceFromWhereItIs) {
     run(100);
-    scene->keyPressed(VK_CODE_ESCAPE);
-    EXPECT_EQ(scene->phase, scene->PHASE_FADE_OUT);
-    EXPECT_EQ(scene->frame, 3451);  // the whiteness the fade-in had reached
-    scene->mousePressed(0, 0, 1);
-    EXPECT_FALSE(scene->handle->held);
-    run(49);
-    EXPECT_FALSE(scene->finished);
-    scene->update();
-    EXPECT_TRUE(scene->finished);
-
-    scene->reset();
+    scene.keyPressed(VK_CODE_ESCAPE);
+    EXPECT_EQ(scene.frame, 3451) << "from the whiteness the fade-in had reached";
+    scene.reset();
     run(300);
-    scene->keyPressed(VK_CODE_ESCAPE);  // from the reading pause
-    EXPECT_EQ(scene->frame, scene->fadeOutStart);
-    scene->mousePressed(0, 0, 1);
-    scene->mousePressed(0, 0, 3);
-    EXPECT_FALSE(scene->leftDown || scene->rightDown);
-    scene->keyPressed(VK_CODE_ESCAPE);  // a second Escape changes nothing
-    EXPECT_EQ(scene->frame, scene->fadeOutStart);
-    const float y = scene->snow[7].position.y;
-    run(100);
-    EXPECT_TRUE(scene->finished);
-    EXPECT_EQ(scene->snow[7].position.y, y);  // the text was never read: no snow
+    scene.keyPressed(VK_CODE_ESCAPE);  // from the reading pause, twice, with a press between
+    scene.mousePressed(0, 0, 1);
+    scene.keyPressed(VK_CODE_ESCAPE);
+    EXPECT_TRUE(scene.frame == scene.fadeOutStart && !scene.leftDown && !scene.handle->held);
+    const float y = scene.snow[7].position.y;
+    run(99);
+    EXPECT_FALSE(scene.finished);
+    scene.update();
+    EXPECT_TRUE(scene.finished && scene.snow[7].position.y == y) << "the text was never read: no snow";
 }
 
-TEST_F(SceneTest, TheDissolveClearsThePageFromTheEdgeInwardAndLiftsTheSnowHigh) {
-    run(scene->fadeInLength);
-    scene->mousePressed(0, 0, 1);
+TEST_F(WinterScene, TheDissolveClearsThePageFromTheEdgeInwardAndLiftsTheSnowHigh) {
+    run(200);
+    scene.mousePressed(0, 0, 1);
     run(51);  // half way: the edge is at 126.3, soft over the 100 units inside it
-    for (const SnowLetter& s : scene->snow) {
+    for (const SnowLetter& s : scene.snow) {
         const float r = std::sqrt(s.position.x * s.position.x + s.position.z * s.position.z);
-        EXPECT_EQ(s.alpha, r > 126.31f ? 0.0f : r < 26.29f ? 1.0f : s.alpha);
-        EXPECT_TRUE(s.alpha >= 0 && s.alpha <= 1);
+        EXPECT_NEAR(s.alpha, std::min(1.0f, std::max(0.0f, (126.3f - r) / 100)), 1e-4) << r;
     }
     run(50);
-    ASSERT_EQ(scene->phase, scene->PHASE_SWING);
-    EXPECT_FLOAT_EQ(scene->letterColour[0], 235 / 255.0f);
-    float highest = 0;
-    for (const SnowLetter& s : scene->snow) {
-        EXPECT_EQ(s.alpha, 0);
-        EXPECT_GE(s.position.y, 350);
-        highest = std::max(highest, s.position.y);
-    }
-    EXPECT_TRUE(highest > 700 && highest < 1100);
+    ASSERT_EQ(scene.phase, scene.PHASE_SWING);
+    EXPECT_FLOAT_EQ(scene.letterColour[0], 235 / 255.0f);
+    for (const SnowLetter& s : scene.snow) EXPECT_TRUE(s.alpha == 0 && s.position.y >= 350);
 }
 
-TEST_F(SceneTest, TheTreeFadesInDuringPlayAndOnlyThen) {
-    run(scene->fadeInLength);
-    scene->mousePressed(0, 0, 1);
-    run(201);
-    ASSERT_EQ(scene->phase, scene->PHASE_PLAY);
-    EXPECT_EQ(scene->tree->alpha, 0);
-    run(127);
-    EXPECT_EQ(scene->tree->alpha, 254);
-    run(10);
-    EXPECT_EQ(scene->tree->alpha, 255);
-    scene->keyPressed(VK_CODE_ESCAPE);
-    run(99);
-    EXPECT_EQ(scene->tree->alpha, 255);  // it keeps its opacity in the fade-out
-    scene->update();
-    ASSERT_TRUE(scene->finished);
-    scene->reset();
-    EXPECT_EQ(scene->tree->alpha, 0);
-}
-
-TEST_F(SceneTest, WithCtrlOffTheSnowStandsStillButTheTreeCanStillBeShakenAtMostHalfADegree) {
+TEST_F(WinterScene, SnowDrawsItsNumbersInOrderKeepsToItsSpeedAndStopsForCtrl) {
     runToPlay();
-    run(300);
-    scene->keyPressed(VK_CODE_CONTROL);
-    SnowLetter& resting = scene->snow[5];
-    resting.active = false;  // as if it had settled on a branch
+    randomReset(77);
+    float f[18];
+    for (float& x : f) x = randomFraction();
+    const unsigned int after = randomState();
+    randomReset(77);
+    SnowLetter& s = scene.snow[0];
+    s.shaken = true;
+    s.active = false;
+    scene.respawn(s);
+    EXPECT_EQ(randomState(), after) << "exactly 18 draws";
+    EXPECT_EQ(s.angles.y, f[4] * 360) << "y is drawn after x";
+    EXPECT_EQ(s.maxSpeed, (f[17] * 0.8f - 0.4f + 1.0f) * 0.65f);
+    EXPECT_TRUE(s.alpha == 0 && s.active && !s.shaken);
+    s.position = Vec3(150, 100, 150);  // well away from the tree
+    s.addForce(Vec3(0, -5, 0));
+    scene.stepSnow();
+    EXPECT_NEAR((s.position - Vec3(150, 100, 150)).length(), s.maxSpeed, 1e-4) << "no faster than its limit";
+    EXPECT_FLOAT_EQ(s.alpha, 0.05f) << "fading in high up";
+    s.position.y = 8.1f;
+    scene.stepSnow();
+    EXPECT_TRUE(s.position.y >= 350 && s.alpha == 0) << "below the ground level: back to the top, invisible";
+
+    scene.keyPressed(VK_CODE_CONTROL);
     std::vector<float> heights;
-    for (const SnowLetter& s : scene->snow) heights.push_back(s.position.y);
+    for (const SnowLetter& l : scene.snow) heights.push_back(l.position.y);
     run(30);
-    for (int i = 0; i < scene->letterCount; ++i) ASSERT_EQ(scene->snow[i].position.y, heights[i]) << i;
-
-    pointAtGround(0, 4);
-    scene->update();
-    scene->mousePressed(0, 0, 1);
-    pointAtGround(0, 50);
-    scene->update();
-    EXPECT_GT(scene->tree->sway.amplitude, 0);
-    EXPECT_TRUE(resting.shaken);
-    EXPECT_EQ(resting.position.y, heights[5]);  // released, but not moving yet
-    scene->keyPressed(VK_CODE_CONTROL);
-    scene->update();
-    EXPECT_LT(resting.position.y, heights[5]);
-
-    // Pulls round and round the rim add up to at most half a degree of sway.
-    for (int i = 0; i < 40; ++i) {
-        pointAtGround(60 * std::sin(i * 0.7f), 60 * std::cos(i * 0.7f));
-        scene->update();
-        ASSERT_LE(scene->tree->sway.amplitude, 0.5f);
-    }
-    EXPECT_FLOAT_EQ(scene->tree->sway.amplitude, 0.5f);
+    for (int i = 0; i < scene.letterCount; ++i) ASSERT_EQ(scene.snow[i].position.y, heights[i]) << i;
 }
 
-TEST_F(SceneTest, EveryVisitShowsTheWholeTextBlackAndOpaque) {
+TEST_F(WinterScene, RestingSnowStaysUntilTheRingIsPulled) {
+    runToPlay();
+    run(3000);
+    const auto it = std::find_if(scene.snow.begin(), scene.snow.end(), [](const SnowLetter& l) { return !l.active; });
+    ASSERT_NE(it, scene.snow.end()) << "no snow settled";
+    const SnowLetter before = *it;
+    run(500);
+    const SnowLetter& s = *it;
+    EXPECT_FALSE(s.active);
+    EXPECT_EQ((s.position - before.position).length() + (s.angles - before.angles).length(), 0.0f);
+
+    // Releasing snow draws one number per resting letter and drops the force pending while it rested.
+    it->addForce(Vec3(0, 5, 0));
+    randomReset(9);
+    for (const SnowLetter& l : scene.snow)
+        if (!l.active) randomNext();
+    const unsigned int oneDrawEach = randomState();
+    randomReset(9);
+    scene.releaseSnow(scene.snow.data(), scene.letterCount);
+    EXPECT_EQ(randomState(), oneDrawEach);
+    EXPECT_TRUE(s.shaken && s.maxSpeed == 13.0f && s.forces.count() == 0);
+
+    scene.snow[5].active = false;  // the ring pulled to its rim sways the tree and throws the snow off
+    pullRingTo(0, 50);
+    EXPECT_TRUE(scene.tree->sway.amplitude > 0 && scene.snow[5].shaken);
+}
+
+TEST_F(WinterScene, EveryVisitShowsTheWholeTextBlackAndOpaqueWithNoRingInHand) {
     runToPlay();
     run(400);
-    // Snow resting and shaken, and the ring still held when Escape is pressed.
-    scene->snow[0].active = false;
-    scene->snow[1].active = false;
-    pointAtGround(1, 1);
-    scene->update();
-    scene->mousePressed(0, 0, 1);
-    pointAtGround(40, 0);
-    scene->update();
-    scene->snow[2].active = false;
-    scene->keyPressed(VK_CODE_ESCAPE);
+    scene.snow[0].active = false;  // snow resting and shaken, and the ring still held at Escape
+    pullRingTo(40, 0);
+    scene.snow[2].active = false;
+    scene.keyPressed(VK_CODE_ESCAPE);
     run(100);
-    ASSERT_TRUE(scene->finished);
-    scene->reset();  // the button was never released while the scene was shown
-
-    EXPECT_EQ(scene->letterColour[0], 0);
-    for (const SnowLetter& s : scene->snow) {
-        EXPECT_EQ(s.alpha, 1.0f);
-        EXPECT_TRUE(s.active && !s.shaken);
-        EXPECT_EQ(s.position.y, s.home.y);
-        EXPECT_EQ(s.position.z, s.home.z);
-        EXPECT_EQ(s.angles.y, 180);
+    ASSERT_TRUE(scene.finished);
+    scene.reset();  // the button was never released while the scene was shown
+    EXPECT_EQ(scene.letterColour[0], 0);
+    for (const SnowLetter& s : scene.snow) {
+        EXPECT_TRUE(s.alpha == 1.0f && s.active && !s.shaken && s.angles.y == 180);
+        EXPECT_EQ((s.position - s.home).length(), 0.0f);
     }
-    // The next visit starts with no ring in hand: moving out past the rim pulls nothing.
-    runToPlay();
-    pointAtGround(60, 0);
-    const float sway = scene->tree->sway.amplitude;
-    scene->update();
-    EXPECT_FALSE(scene->handle->grabbed);
-    EXPECT_EQ(scene->tree->sway.amplitude, sway);
-}
-
-TEST_F(SceneTest, StrayKeysAndInputInAnyOrderLeaveTheSceneWorking) {
-    for (int key : {-1, -100000, 320, 1 << 30, 319, 0, int(VK_CODE_ENTER), int(VK_CODE_SHIFT)}) scene->keyPressed(key);
-    EXPECT_FALSE(scene->keys[VK_CODE_ENTER] || scene->keys[VK_CODE_SHIFT]);
-    scene->mouseReleased(5, 5, 1);  // releases before presses, unknown buttons, far-off pointers
-    scene->mousePressed(5, 5, 0);
-    scene->mouseMoved(-500, 9000);
-    runToPlay();
-    for (int i = 0; i < 50; ++i) {
-        scene->mouseMoved(i % 2 ? -200 : 1000, (i * 97) % 1000 - 200);
-        scene->mousePressed(0, 0, 1 + i % 6);
-        scene->update();
-        scene->mouseReleased(0, 0, 1 + (i * 3) % 6);
-        scene->update();
-    }
-    for (const SnowLetter& s : scene->snow) ASSERT_TRUE(std::isfinite(s.position.x) && std::isfinite(s.position.y));
-    const float distance = scene->camera.distance;
-    scene->keyPressed(VK_CODE_A);
-    run(20);
-    EXPECT_LT(scene->camera.distance, distance);  // the zoom keys still work
+    runToPlay();  // the button is still not released
+    pointAtGround(60, 0);  // the ring is not in hand: moving out past its rim pulls nothing
+    scene.update();
+    EXPECT_FALSE(scene.handle->grabbed);
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/main_loop.h"
 #include "framework/application.h"
 #include "framework/season.h"
 #include "render/gl.h"
@@ -21,7 +22,9 @@ namespace {
 const int kWidth = 320, kHeight = 240;
 const long kHour = 216000;
 const long kMinute = 3600;
-const long kResidentSlack = 4 * 1024 * 1024;  // a new high-water mark of the allocator, not a leak
+// Resident memory may still creep while the software rasteriser's buffers of many sizes settle into
+// the allocator (a few MiB an hour in Winter, none at all with drawing off); the live heap may not.
+const long kResidentSlack = 8 * 1024 * 1024;
 const long kHeapSlack = 128 * 1024;
 
 }  // namespace
@@ -32,6 +35,7 @@ TEST(Soak, OneSimulatedHourInEachSceneWithFlatMemory) {
     const long drawEvery = std::max(0LL, environmentNumber("VELMORA_SOAK_DRAW_EVERY", 60));
     const long warmUp = std::min(frames / 6, 10 * kMinute);
 
+    keepFreedMemory();  // as the program itself starts
     ScratchDirectory scratch;
     Monkey::Options options;
     options.seed = (uint64_t)environmentNumber("VELMORA_MONKEY_SEED", 4242);

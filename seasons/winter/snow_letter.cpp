@@ -34,8 +34,9 @@ void SnowLetter::update() {
         angles.x += spinX;
         angles.z += spinZ;
         // The plane goes through the letter where it stood before this frame's move.
-        planeNormal = directionFromAngles(angles.x, angles.y, angles.z);
-        planePoint = position + directionFromAngles(angles.x + 90, angles.y, angles.z);
+        Vec3 edge;
+        directionsFromAngles(angles.x, angles.y, angles.z, planeNormal, edge);
+        planePoint = position + edge;
         planeOffset = -dot(planeNormal, planePoint);
     }
 

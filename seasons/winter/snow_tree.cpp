@@ -17,13 +17,26 @@ Vec3 pointAlong(const Vec3& from, const Vec3& to, float fraction) {
 
 }  // namespace
 
-Vec3 directionFromAngles(float ax, float ay, float az) {
-    const double x = ax * kDegToRad, y = ay * kDegToRad, z = az * kDegToRad;
-    const double sX = std::sin(x), cX = std::cos(x);
-    const double sY = std::sin(y), cY = std::cos(y);
-    const double sZ = std::sin(z), cZ = std::cos(z);
+namespace {
+
+Vec3 direction(double sX, double cX, double sY, double cY, double sZ, double cZ) {
     return Vec3(static_cast<float>(-sZ * cY), static_cast<float>(cZ * cX - sZ * sY * sX),
                 static_cast<float>(sZ * sY * cX + cZ * sX));
+}
+
+}  // namespace
+
+Vec3 directionFromAngles(float ax, float ay, float az) {
+    const double x = ax * kDegToRad, y = ay * kDegToRad, z = az * kDegToRad;
+    return direction(std::sin(x), std::cos(x), std::sin(y), std::cos(y), std::sin(z), std::cos(z));
+}
+
+void directionsFromAngles(float ax, float ay, float az, Vec3& out, Vec3& quarterTurned) {
+    const float ax90 = ax + 90;
+    const double x = ax * kDegToRad, x90 = ax90 * kDegToRad, y = ay * kDegToRad, z = az * kDegToRad;
+    const double sY = std::sin(y), cY = std::cos(y), sZ = std::sin(z), cZ = std::cos(z);
+    out = direction(std::sin(x), std::cos(x), sY, cY, sZ, cZ);
+    quarterTurned = direction(std::sin(x90), std::cos(x90), sY, cY, sZ, cZ);
 }
 
 std::vector<BranchSpec> winterTreeRecords() {

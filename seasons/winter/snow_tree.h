@@ -14,6 +14,9 @@ class SnowLetter;
 // The +y axis turned about x by ax, then about y by ay, then about z by az (degrees), the way glRotatef
 // calls in that order turn it.
 Vec3 directionFromAngles(float ax, float ay, float az);
+// directionFromAngles(ax, ay, az) and directionFromAngles(ax + 90, ay, az), the same values, with the
+// sines and cosines of ay and az taken once for both.
+void directionsFromAngles(float ax, float ay, float az, Vec3& direction, Vec3& quarterTurned);
 
 // One branch record. For the trunk (parent -1) the first three numbers are its base point; for every
 // other branch `baseOrFraction` is how far along its parent (0 at the parent's base, 1 at its tip) it

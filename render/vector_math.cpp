@@ -274,6 +274,22 @@ Matrix4& Matrix4::operator*=(const Matrix4& o) {
 }
 
 void Matrix4::transformPoint(float x, float y, float z, float* ox, float* oy, float* oz) const {
+    // Each coordinate: its four products in double, summed from zero, k = 0..3 (as the product above).
+#if defined(__SSE2__)
+    const double p[4] = {x, y, z, 1.0};
+    __m128d s01 = _mm_setzero_pd(), s23 = _mm_setzero_pd();
+    for (int k = 0; k < 4; ++k) {
+        const __m128d pk = _mm_set1_pd(p[k]);
+        const float* column = m + 4 * k;
+        s01 = _mm_add_pd(s01, _mm_mul_pd(_mm_cvtps_pd(_mm_castsi128_ps(
+                                             _mm_loadl_epi64(reinterpret_cast<const __m128i*>(column)))), pk));
+        s23 = _mm_add_pd(s23, _mm_mul_pd(_mm_cvtps_pd(_mm_castsi128_ps(
+                                             _mm_loadl_epi64(reinterpret_cast<const __m128i*>(column + 2)))), pk));
+    }
+    double r[4];
+    _mm_storeu_pd(r, s01);
+    _mm_storeu_pd(r + 2, s23);
+#else
     const double p[4] = {x, y, z, 1.0};
     double r[3];
     for (int row = 0; row < 3; ++row) {
@@ -281,6 +297,7 @@ void Matrix4::transformPoint(float x, float y, float z, float* ox, float* oy, fl
         for (int k = 0; k < 4; ++k) sum += double(m[row + 4 * k]) * p[k];
         r[row] = sum;
     }
+#endif
     *ox = toFloat(r[0]);
     *oy = toFloat(r[1]);
     *oz = toFloat(r[2]);

@@ -43,6 +43,10 @@ bool sameBits(const Matrix4& x, const Matrix4& y) {
     return true;
 }
 
+bool sameFloat(float x, float y) {
+    return (std::isnan(x) && std::isnan(y)) || std::memcmp(&x, &y, sizeof(float)) == 0;
+}
+
 // Mostly ordinary values, now and then a signed zero, a huge value that overflows a sum, an
 // infinity or a NaN; the bottom row is not always affine.
 float anyValue() {
@@ -60,7 +64,7 @@ float anyValue() {
 
 }  // namespace
 
-TEST(MatrixProduct, BitForBitThePlainDefinitionAlsoInPlace) {
+TEST(MatrixProduct, BitForBitThePlainDefinitionAlsoInPlaceAndForPoints) {
     randomReset();
     for (int n = 0; n < 20000; ++n) {
         Matrix4 a, b;
@@ -74,6 +78,15 @@ TEST(MatrixProduct, BitForBitThePlainDefinitionAlsoInPlace) {
         Matrix4 inPlace = a;
         inPlace *= b;
         ASSERT_TRUE(sameBits(inPlace, expected)) << "in place " << n;
+        // A point through the matrix: each coordinate the sum of m[row + 4k] * (x, y, z, 1)[k], k = 0..3.
+        const float p[3] = {anyValue(), anyValue(), anyValue()};
+        float q[3];
+        a.transformPoint(p[0], p[1], p[2], &q[0], &q[1], &q[2]);
+        for (int row = 0; row < 3; ++row) {
+            double sum = 0;
+            for (int k = 0; k < 4; ++k) sum += double(a.m[row + 4 * k]) * (k < 3 ? double(p[k]) : 1.0);
+            ASSERT_TRUE(sameFloat(q[row], reference(sum))) << "point " << n << " row " << row;
+        }
         Matrix4 square = a;
         square *= square;
         Matrix4 expectedSquare = plainProduct(a, a);

@@ -61,6 +61,10 @@ struct PacingSummary {
     int dropped = 0;              // gaps between frame starts longer than 1.5 frame periods
     double cpuBetweenPercent = 0; // process CPU between frames, in % of one core over the wall time
     double cpuTotalPercent = 0;   // all the process's CPU over the same time
+    // Frames whose work (wall) took longer than a period, and how many of those spent less CPU than a
+    // period (all threads together): such a frame was kept waiting (by other processes, the X server),
+    // not held up by its own work.
+    int slowFrames = 0, slowFramesWaiting = 0;
 };
 
 // The index of the first record that started at least `seconds` after the first record did (the
@@ -82,6 +86,10 @@ inline PacingSummary summarizePacing(const std::vector<FrameRecord>& log, size_t
         const FrameRecord& r = log[i];
         late.push_back((double)(r.start - r.due) / 1000.0);
         work.push_back((double)(r.end - r.start) / 1000.0);
+        if ((double)(r.end - r.start) > periodUs) {
+            s.slowFrames += 1;
+            if ((double)(r.cpuEnd - r.cpuStart) < periodUs) s.slowFramesWaiting += 1;
+        }
         if (i + 1 < log.size()) {
             const FrameRecord& next = log[i + 1];
             cpuBetween += (double)(next.cpuStart - r.cpuEnd);

@@ -136,7 +136,8 @@ run_one() {
 
   local launched
   launched=$(now_us)
-  VELMORA_FRAME_LOG=$log "$velmora" >"$out/$scenario.out" 2>&1 &
+  # Started in the output folder, so that a screenshot (F12) lands there.
+  (cd "$out" && VELMORA_FRAME_LOG=$log exec "$velmora" >"$out/$scenario.out" 2>&1) &
   velmora_pid=$!
   sleep 8  # the opening and the menu's fade-in: 420 frames
   if [ "$scenario" != menu ]; then

@@ -335,6 +335,9 @@ int summarizeLog(const char* path, double fromSeconds, long long launchedUs) {
     std::printf("lateness ms: median %.3f, p99 %.3f, max %.3f\n", p.lateMedianMs, p.lateP99Ms, p.lateMaxMs);
     std::printf("frame work ms (update + draw + swap): median %.2f, p99 %.2f, max %.2f\n", p.workMedianMs,
                 p.workP99Ms, p.workMaxMs);
+    std::printf("frames whose work took over a period: %d, of which %d used less than a period of CPU (kept "
+                "waiting)\n",
+                p.slowFrames, p.slowFramesWaiting);
     std::printf("process CPU: %.1f %% of a core in all, %.2f %% between frames\n", p.cpuTotalPercent,
                 p.cpuBetweenPercent);
     return 0;

@@ -61,6 +61,17 @@ TEST(BenchStats, FrameLogLinesAndPacingSummary) {
     EXPECT_NEAR(p.framesPerSecond, 10 / (wall / 1e6), 1e-9);
     EXPECT_NEAR(p.cpuBetweenPercent, 100.0 * 10 * 100 / wall, 1e-9);
     EXPECT_NEAR(p.cpuTotalPercent, 100.0 * 10 * 2100 / wall, 1e-9);
+    EXPECT_EQ(p.slowFrames, 0);
+
+    // A frame whose drawing took 40 ms on 3 ms of CPU was kept waiting; one that took 20 ms on 19 ms
+    // of CPU was slow by itself.
+    log[2].end = log[2].start + 40000;
+    log[2].cpuEnd = log[2].cpuStart + 3000;
+    log[7].end = log[7].start + 20000;
+    log[7].cpuEnd = log[7].cpuStart + 19000;
+    p = bench::summarizePacing(log, 0, 16667);
+    EXPECT_EQ(p.slowFrames, 2);
+    EXPECT_EQ(p.slowFramesWaiting, 1);
 
     // The warm-up is left out by time; a window past the end is empty, not an error.
     EXPECT_EQ(bench::firstRecordAfter(log, 0), 0u);

@@ -1,7 +1,9 @@
 #include "seasons/spring/dandelion.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "render/gl.h"
 #include "render/random_generator.h"
@@ -25,6 +27,81 @@ Matrix4 rotationY(float deg) {
     Matrix4 m;
     m.setRotationY(deg);
     return m;
+}
+
+// The stalk chain takes two products per point, one with a rotation about x and one with a
+// translation. Most entries of those two matrices are 0 or 1, and a product with 0 or 1 is exact, so
+// when every entry involved is finite the general product (Matrix4::operator*=: each entry its four
+// products summed in double from zero, k = 0..3) reduces to the few terms below, bit for bit: adding a
+// zero product leaves a sum alone, except that a sum of zeros is +0, never -0, which the "+ 0" terms
+// reproduce. Anything not finite takes the general product.
+bool finiteTopRows(const float* m) {
+    for (int c = 0; c < 4; ++c)
+        for (int r = 0; r < 3; ++r)
+            if (!std::isfinite(m[r + 4 * c])) return false;
+    return true;
+}
+
+float toFloat(double v) {
+    if (v > FLT_MAX) return std::numeric_limits<float>::infinity();
+    if (v < -FLT_MAX) return -std::numeric_limits<float>::infinity();
+    return (float)v;
+}
+
+void setAffineBottom(float* m) {
+    m[3] = m[7] = m[11] = 0;
+    m[15] = 1;
+}
+
+// chain = chain x rx, rx as Matrix4::setRotationX makes it: columns 0 and 3 are unit vectors, columns
+// 1 and 2 are (0, c, s, 0) and (0, -s, c, 0).
+void timesRotationX(Matrix4& chain, const Matrix4& rx) {
+    const float* b = rx.m;
+    const bool shaped = b[0] == 1 && b[1] == 0 && b[2] == 0 && b[3] == 0 && b[4] == 0 && b[7] == 0 &&
+                        b[8] == 0 && b[11] == 0 && b[12] == 0 && b[13] == 0 && b[14] == 0 && b[15] == 1;
+    if (!shaped || !finiteTopRows(chain.m) || !finiteTopRows(b)) {
+        chain *= rx;
+        return;
+    }
+    float* a = chain.m;
+    float out[16];
+    for (int r = 0; r < 3; ++r) {
+        out[r] = a[r] + 0.0f;
+        double t = 0.0 + double(a[r + 4]) * b[5];
+        t += double(a[r + 8]) * b[6];
+        out[r + 4] = toFloat(t);
+        t = 0.0 + double(a[r + 4]) * b[9];
+        t += double(a[r + 8]) * b[10];
+        out[r + 8] = toFloat(t);
+        out[r + 12] = a[r + 12] + 0.0f;
+    }
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 4; ++c) a[r + 4 * c] = out[r + 4 * c];
+    setAffineBottom(a);
+}
+
+// chain = chain x t, t as Matrix4::setTranslation makes it: columns 0 to 2 are unit vectors.
+void timesTranslation(Matrix4& chain, const Matrix4& t) {
+    const float* b = t.m;
+    const bool shaped = b[0] == 1 && b[1] == 0 && b[2] == 0 && b[3] == 0 && b[4] == 0 && b[5] == 1 &&
+                        b[6] == 0 && b[7] == 0 && b[8] == 0 && b[9] == 0 && b[10] == 1 && b[11] == 0 &&
+                        b[15] == 1;
+    if (!shaped || !finiteTopRows(chain.m) || !finiteTopRows(b)) {
+        chain *= t;
+        return;
+    }
+    float* a = chain.m;
+    for (int r = 0; r < 3; ++r) {
+        double sum = 0.0 + double(a[r]) * b[12];
+        sum += double(a[r + 4]) * b[13];
+        sum += double(a[r + 8]) * b[14];
+        sum += double(a[r + 12]) * b[15];
+        a[r] = a[r] + 0.0f;
+        a[r + 4] = a[r + 4] + 0.0f;
+        a[r + 8] = a[r + 8] + 0.0f;
+        a[r + 12] = toFloat(sum);
+    }
+    setAffineBottom(a);
 }
 
 }  // namespace
@@ -207,8 +284,8 @@ void Dandelion::shapeStalk() {
     Matrix4 bend;
     for (int i = 1; i < pointCount; ++i) {
         bend.setRotationX((float)i / (float)pointCount * tilt);
-        chain *= bend;
-        chain *= step;
+        timesRotationX(chain, bend);
+        timesTranslation(chain, step);
         chain.transformPoint(0, 0, 0, &points[i].x, &points[i].y, &points[i].z);
     }
     headMatrix = chain;

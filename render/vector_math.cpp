@@ -199,10 +199,15 @@ void Matrix4::clearTranslation() {
     m[15] = 1;
 }
 
-void Matrix4::setRotationX(float deg) {
+void rotationCosSin(float deg, float* c, float* s) {
     const double a = deg * kDegToRad;
-    const float c = toFloat(std::cos(a));
-    const float s = toFloat(std::sin(a));
+    *c = toFloat(std::cos(a));
+    *s = toFloat(std::sin(a));
+}
+
+void Matrix4::setRotationX(float deg) {
+    float c, s;
+    rotationCosSin(deg, &c, &s);
     setIdentity();
     m[5] = c;
     m[10] = c;
@@ -211,9 +216,8 @@ void Matrix4::setRotationX(float deg) {
 }
 
 void Matrix4::setRotationY(float deg) {
-    const double a = deg * kDegToRad;
-    const float c = toFloat(std::cos(a));
-    const float s = toFloat(std::sin(a));
+    float c, s;
+    rotationCosSin(deg, &c, &s);
     setIdentity();
     m[0] = c;
     m[10] = c;
@@ -222,9 +226,8 @@ void Matrix4::setRotationY(float deg) {
 }
 
 void Matrix4::setRotationZ(float deg) {
-    const double a = deg * kDegToRad;
-    const float c = toFloat(std::cos(a));
-    const float s = toFloat(std::sin(a));
+    float c, s;
+    rotationCosSin(deg, &c, &s);
     setIdentity();
     m[0] = c;
     m[5] = c;

@@ -37,6 +37,9 @@ struct Box3 {
     bool contains(float x, float y, float z) const;
 };
 
+// The cosine and sine a rotation by `deg` degrees puts in its matrix (setRotationX/Y/Z).
+void rotationCosSin(float deg, float* c, float* s);
+
 // 16 floats in OpenGL column order: element (row r, column c) is m[r + 4c].
 struct Matrix4 {
     float m[16];

@@ -29,79 +29,31 @@ Matrix4 rotationY(float deg) {
     return m;
 }
 
-// The stalk chain takes two products per point, one with a rotation about x and one with a
-// translation. Most entries of those two matrices are 0 or 1, and a product with 0 or 1 is exact, so
-// when every entry involved is finite the general product (Matrix4::operator*=: each entry its four
-// products summed in double from zero, k = 0..3) reduces to the few terms below, bit for bit: adding a
-// zero product leaves a sum alone, except that a sum of zeros is +0, never -0, which the "+ 0" terms
-// reproduce. Anything not finite takes the general product.
-bool finiteTopRows(const float* m) {
-    for (int c = 0; c < 4; ++c)
-        for (int r = 0; r < 3; ++r)
-            if (!std::isfinite(m[r + 4 * c])) return false;
-    return true;
-}
+// The stalk chain takes two products per point, one with a rotation about x (columns 0 and 3 unit
+// vectors, columns 1 and 2 (0, c, s, 0) and (0, -s, c, 0)) and one with a translation by (0, L, 0).
+// The general product (Matrix4::operator*=) sums each entry's four products in double from zero,
+// k = 0..3. A product with 0 or 1 is exact and adding a zero product leaves a sum alone, so while every
+// entry is finite the general product reduces to the few terms below, bit for bit; the "0.0 +" and
+// "+ 0.0f" keep the general product's +0 where a sum of zeros would otherwise be -0.
+//
+// Every entry stays finite when the angles are finite (then |c|, |s| <= 1 and each step grows the
+// rotation part by at most sqrt(2)), the chain is short and the segment is not huge: 64 steps grow it
+// by at most 2^32, and 64 translations of 1e20 times that stay far below FLT_MAX. Anything else takes
+// the general products.
+const int shortFormMaxPoints = 64;
+const float shortFormMaxSegment = 1e20f;
 
-float toFloat(double v) {
-    if (v > FLT_MAX) return std::numeric_limits<float>::infinity();
-    if (v < -FLT_MAX) return -std::numeric_limits<float>::infinity();
-    return (float)v;
-}
-
-void setAffineBottom(float* m) {
-    m[3] = m[7] = m[11] = 0;
-    m[15] = 1;
-}
-
-// chain = chain x rx, rx as Matrix4::setRotationX makes it: columns 0 and 3 are unit vectors, columns
-// 1 and 2 are (0, c, s, 0) and (0, -s, c, 0).
-void timesRotationX(Matrix4& chain, const Matrix4& rx) {
-    const float* b = rx.m;
-    const bool shaped = b[0] == 1 && b[1] == 0 && b[2] == 0 && b[3] == 0 && b[4] == 0 && b[7] == 0 &&
-                        b[8] == 0 && b[11] == 0 && b[12] == 0 && b[13] == 0 && b[14] == 0 && b[15] == 1;
-    if (!shaped || !finiteTopRows(chain.m) || !finiteTopRows(b)) {
-        chain *= rx;
-        return;
-    }
-    float* a = chain.m;
-    float out[16];
+// chain = chain x RX x T(0, L, 0), in the short form. The bottom row stays 0 0 0 1.
+void timesBendAndStep(float* a, float c, float s, float length) {
     for (int r = 0; r < 3; ++r) {
-        out[r] = a[r] + 0.0f;
-        double t = 0.0 + double(a[r + 4]) * b[5];
-        t += double(a[r + 8]) * b[6];
-        out[r + 4] = toFloat(t);
-        t = 0.0 + double(a[r + 4]) * b[9];
-        t += double(a[r + 8]) * b[10];
-        out[r + 8] = toFloat(t);
-        out[r + 12] = a[r + 12] + 0.0f;
-    }
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 4; ++c) a[r + 4 * c] = out[r + 4 * c];
-    setAffineBottom(a);
-}
-
-// chain = chain x t, t as Matrix4::setTranslation makes it: columns 0 to 2 are unit vectors.
-void timesTranslation(Matrix4& chain, const Matrix4& t) {
-    const float* b = t.m;
-    const bool shaped = b[0] == 1 && b[1] == 0 && b[2] == 0 && b[3] == 0 && b[4] == 0 && b[5] == 1 &&
-                        b[6] == 0 && b[7] == 0 && b[8] == 0 && b[9] == 0 && b[10] == 1 && b[11] == 0 &&
-                        b[15] == 1;
-    if (!shaped || !finiteTopRows(chain.m) || !finiteTopRows(b)) {
-        chain *= t;
-        return;
-    }
-    float* a = chain.m;
-    for (int r = 0; r < 3; ++r) {
-        double sum = 0.0 + double(a[r]) * b[12];
-        sum += double(a[r + 4]) * b[13];
-        sum += double(a[r + 8]) * b[14];
-        sum += double(a[r + 12]) * b[15];
+        const double a4 = a[r + 4], a8 = a[r + 8];
+        const float y = (float)(0.0 + a4 * c + a8 * s);
+        const float z = (float)(0.0 + a4 * -s + a8 * c);
         a[r] = a[r] + 0.0f;
-        a[r + 4] = a[r + 4] + 0.0f;
-        a[r + 8] = a[r + 8] + 0.0f;
-        a[r + 12] = toFloat(sum);
+        a[r + 4] = y;
+        a[r + 8] = z;
+        a[r + 12] = (float)(0.0 + double(y) * length + a[r + 12]);
     }
-    setAffineBottom(a);
 }
 
 }  // namespace
@@ -275,18 +227,29 @@ void Dandelion::shapeStalk() {
     heading = (float)(90.0 - std::atan2(leanZ, leanX) * 57.2957763671875);
     float tilt = std::sqrt(leanX * leanX + leanZ * leanZ);
 
-    // identity x RY(heading), then per point x RX(its share of the tilt) x T(segment); the products
-    // are taken in place, into the working matrices, rather than through temporaries.
+    // identity x RY(heading), then per point x RX(its share of the tilt) x T(segment).
     chain.setIdentity();
     turn.setRotationY(heading);
     chain *= turn;
-    step.setTranslation(segment);
-    Matrix4 bend;
-    for (int i = 1; i < pointCount; ++i) {
-        bend.setRotationX((float)i / (float)pointCount * tilt);
-        timesRotationX(chain, bend);
-        timesTranslation(chain, step);
-        chain.transformPoint(0, 0, 0, &points[i].x, &points[i].y, &points[i].z);
+    const bool shortForm = std::isfinite(heading) && std::isfinite(tilt) && pointCount <= shortFormMaxPoints &&
+                           std::fabs(currentSegmentLength) <= shortFormMaxSegment;
+    if (shortForm) {
+        for (int i = 1; i < pointCount; ++i) {
+            float c, s;
+            rotationCosSin((float)i / (float)pointCount * tilt, &c, &s);
+            timesBendAndStep(chain.m, c, s, currentSegmentLength);
+            // The chain's origin: its translation column, as transformPoint(0, 0, 0) gives it.
+            points[i].set(chain.m[12] + 0.0f, chain.m[13] + 0.0f, chain.m[14] + 0.0f);
+        }
+    } else {
+        step.setTranslation(segment);
+        Matrix4 bend;
+        for (int i = 1; i < pointCount; ++i) {
+            bend.setRotationX((float)i / (float)pointCount * tilt);
+            chain *= bend;
+            chain *= step;
+            chain.transformPoint(0, 0, 0, &points[i].x, &points[i].y, &points[i].z);
+        }
     }
     headMatrix = chain;
     headMatrix.transformPoint(0, 0, 0, &head.x, &head.y, &head.z);

@@ -69,18 +69,24 @@ float anyLean() {
 TEST(StalkChain, TheSameBitsAsTheGeneralProducts) {
     randomReset();
     Vec3 base(3, 0, -4);
-    Dandelion d;
-    d.init(14.0f, 10, &base, 0, 0);
-    d.state = d.BLOOM;  // full-grown: the segment is the whole segment length
-    d.age = 500;
-    for (int n = 0; n < 5000; ++n) {
-        d.spring->pos.x = anyLean();
-        d.spring->pos.z = anyLean();
-        d.segmentLength = n % 50 == 0 ? 0.0f : randomFraction() * 30.0f;
-        d.shapeStalk();
-        Stalk expected = reference(d.spring->pos.x, d.spring->pos.z, d.segmentLength, d.pointCount);
-        for (int i = 1; i < d.pointCount; ++i) ASSERT_TRUE(same(d.points[i], expected.points[i])) << n << " point " << i;
-        ASSERT_TRUE(same(d.head, expected.head)) << n;
-        ASSERT_TRUE(same(d.headMatrix, expected.headMatrix)) << n;
+    // The story's stalks, and one too long for the short form.
+    for (int pointCount : {10, 65}) {
+        Dandelion d;
+        d.init(14.0f, pointCount, &base, 0, 0);
+        d.state = d.BLOOM;  // full-grown: the segment is the whole segment length
+        d.age = 500;
+        for (int n = 0; n < 5000; ++n) {
+            d.spring->pos.x = anyLean();
+            d.spring->pos.z = anyLean();
+            // Now and then a segment too long for the short form, up to one that overflows.
+            const float longSegments[] = {0.0f, 1e20f, 2e20f, 1e38f, std::numeric_limits<float>::infinity()};
+            d.segmentLength = n % 50 == 0 ? longSegments[(n / 50) % 5] : randomFraction() * 30.0f;
+            d.shapeStalk();
+            Stalk expected = reference(d.spring->pos.x, d.spring->pos.z, d.segmentLength, d.pointCount);
+            for (int i = 1; i < d.pointCount; ++i)
+                ASSERT_TRUE(same(d.points[i], expected.points[i])) << n << " point " << i;
+            ASSERT_TRUE(same(d.head, expected.head)) << n;
+            ASSERT_TRUE(same(d.headMatrix, expected.headMatrix)) << n;
+        }
     }
 }

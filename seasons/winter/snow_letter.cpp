@@ -34,10 +34,9 @@ void SnowLetter::update() {
         angles.x += spinX;
         angles.z += spinZ;
         // The plane goes through the letter where it stood before this frame's move.
-        Vec3 edge;
-        directionsFromAngles(angles.x, angles.y, angles.z, planeNormal, edge);
-        planePoint = position + edge;
-        planeOffset = -dot(planeNormal, planePoint);
+        planeAngles = angles;
+        planeFrom = position;
+        planeDue = true;
     }
 
     forces.sumAndClear();
@@ -45,4 +44,13 @@ void SnowLetter::update() {
     const float speed = velocity.length();
     if (speed > maxSpeed && speed > 0) velocity = velocity * static_cast<float>(double(maxSpeed) / speed);
     position += velocity;
+}
+
+void SnowLetter::preparePlane() {
+    if (!planeDue) return;
+    planeDue = false;
+    Vec3 edge;
+    directionsFromAngles(planeAngles.x, planeAngles.y, planeAngles.z, planeNormal, edge);
+    planePoint = planeFrom + edge;
+    planeOffset = -dot(planeNormal, planePoint);
 }

@@ -12,10 +12,14 @@ public:
     Vec3 position;
     Vec3 home;  // its place in the text
     Vec3 velocity;
-    // The plane of the flat letter, for the branches to catch it: normal . p + planeOffset = 0.
+    // The plane of the flat letter, for the branches to catch it: normal . p + planeOffset = 0. A
+    // frame's update only notes how the letter was turned and where it stood; preparePlane works the
+    // plane out from that when a branch first needs it, as most letters are never near one.
     Vec3 planeNormal;
     Vec3 planePoint;
     float planeOffset = 0;
+    Vec3 planeAngles, planeFrom;
+    bool planeDue = false;
     Vec3 pendingForce;  // the last force given through push
     Vec3 angles{0, 180, 180};  // degrees about x, y, z, applied in that order
     float spinX = 0, spinZ = 0;  // degrees per frame
@@ -35,4 +39,5 @@ public:
     void push(float x, float y, float z);
     // One frame of motion.
     void update();
+    void preparePlane();
 };

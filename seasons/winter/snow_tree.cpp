@@ -111,6 +111,7 @@ void TreeBranch::collide(SnowLetter& letter) {
     const Vec3& p = letter.position;
     if (!box.contains(p.x, p.y, p.z)) return;
 
+    letter.preparePlane();
     // Where the branch's axis pierces the letter's plane. A plane that runs along the axis (or a letter
     // whose plane is not set yet) is never pierced.
     const double along = dot(letter.planeNormal, dir);

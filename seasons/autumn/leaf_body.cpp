@@ -11,6 +11,19 @@ LeafBody::LeafBody() {
     spin.set(sx, sy, sz);
 }
 
+namespace {
+
+// The cosine and sine of `a`, worked out again only when `a` is not the angle they belong to (a leaf
+// lying still keeps its angles frame after frame). -0 and +0 count as different: their sines differ.
+void cosSin(float a, float& of, float& c, float& s) {
+    if (a == of && std::signbit(a) == std::signbit(of)) return;
+    of = a;
+    c = (float)std::cos((double)a);
+    s = (float)std::sin((double)a);
+}
+
+}  // namespace
+
 void LeafBody::step() {
     tumble();
     forces.sumAndClear();
@@ -31,12 +44,9 @@ void LeafBody::tumble() {
         angles += spin;
     }
     anglesRad = angles * 0.017453292f;
-    cosX = (float)std::cos((double)anglesRad.x);
-    sinX = (float)std::sin((double)anglesRad.x);
-    cosY = (float)std::cos((double)anglesRad.y);
-    sinY = (float)std::sin((double)anglesRad.y);
-    cosZ = (float)std::cos((double)anglesRad.z);
-    sinZ = (float)std::sin((double)anglesRad.z);
+    cosSin(anglesRad.x, trigOf.x, cosX, sinX);
+    cosSin(anglesRad.y, trigOf.y, cosY, sinY);
+    cosSin(anglesRad.z, trigOf.z, cosZ, sinZ);
     normal.set(-sinZ * cosY, cosZ * cosX - sinZ * sinY * sinX, sinZ * sinY * cosX + cosZ * sinX);
     // The tilt is the normal's vertical component. Taken directly rather than as cos(acos(y)), which
     // is not a number when rounding lifts |y| a hair above 1.

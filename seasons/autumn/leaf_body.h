@@ -3,6 +3,8 @@
 // moving by handing its own velocity back as one of them.
 #pragma once
 
+#include <limits>
+
 #include "render/vector_math.h"
 
 class LeafBody {
@@ -16,6 +18,9 @@ public:
     float spinJitterOffset = 0.75f;
     Vec3 anglesRad;
     float cosX = 0, sinX = 0, cosY = 0, sinY = 0, cosZ = 0, sinZ = 0;
+    // The radians the cosines and sines above belong to; NaN until the first tumble.
+    Vec3 trigOf{std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::quiet_NaN(),
+                std::numeric_limits<float>::quiet_NaN()};
     float lift = 0.08f;           // glide strength along the normal
     float tilt = 0;               // the normal's y, then (airborne) the glide factor
     float maxSpeed = 2.5f;        // units per frame

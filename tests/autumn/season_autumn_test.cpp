@@ -95,6 +95,22 @@ TEST(LeafBody, SettleStopsTiltIntoTheGroundByQuadrant) {
     EXPECT_TRUE(b.angles.x == 30 && b.spin.x == 1);
 }
 
+TEST(LeafBody, ItsCosinesAndSinesAreAlwaysThoseOfItsAnglesNow) {
+    // A leaf lying still reuses them; any change, even from +0 to -0, works them out again.
+    LeafBody b = letterAt(0, 0, 0);
+    b.spin.set(0, 0, 0);
+    const float turns[][3] = {{0, 0, 0}, {0, 0, 0}, {-0.0f, 0, -0.0f}, {0, 90, 0}, {33, 90, 0}, {33, 90, 0}, {0, 0, 0}};
+    for (const auto& t : turns) {
+        b.angles.set(t[0], t[1], t[2]);
+        const Vec3 r = b.angles * 0.017453292f;  // settling may turn it after this frame's sines
+        b.tumble();
+        auto same = [](float a, double b) { return std::signbit(a) == std::signbit((float)b) && a == (float)b; };
+        EXPECT_TRUE(same(b.cosX, std::cos((double)r.x)) && same(b.sinX, std::sin((double)r.x))) << t[0];
+        EXPECT_TRUE(same(b.cosY, std::cos((double)r.y)) && same(b.sinY, std::sin((double)r.y))) << t[1];
+        EXPECT_TRUE(same(b.cosZ, std::cos((double)r.z)) && same(b.sinZ, std::sin((double)r.z))) << t[2];
+    }
+}
+
 TEST(LeafKicker, SpinsAndLiftsOnlyGroundedLettersInsideTheRadius) {
     LeafKicker kicker(50);
     LeafBody b[5] = {letterAt(10, 0, 0, true), letterAt(0, 0, 100, true), letterAt(0, 0, -20, false),

@@ -31,6 +31,7 @@ if [ -z "$build" ]; then
   build=$root/build-perf
   [ -x "$build/velmora" ] || build=$root/build
 fi
+build=$(cd "$build" && pwd) || { echo "frame_pacing: no build folder $build"; exit 1; }
 velmora=$build/velmora
 bench=$build/bench/velmora_bench
 for f in "$velmora" "$bench"; do

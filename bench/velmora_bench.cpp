@@ -10,6 +10,9 @@
 // scene into its busiest phase with input under way, then times `frames` frames: appUpdate alone, and
 // appDraw followed by glFinish, so the draw time includes the renderer finishing the frame.
 #include <time.h>
+#include <unistd.h>
+
+#include <cstdarg>
 
 #include <chrono>
 #include <cstdio>
@@ -32,6 +35,17 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// The report goes to what was standard output when the program started; the scenes' own lines on
+// standard output ("Season ... initialised") go nowhere.
+std::FILE* out = stdout;
+
+__attribute__((format(printf, 1, 2))) void report(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(out, format, args);
+    va_end(args);
+}
 
 double msSince(Clock::time_point t0, Clock::time_point t1) {
     return std::chrono::duration<double, std::milli>(t1 - t0).count();
@@ -89,7 +103,7 @@ void benchStartup(const Size& size) {
     HeadlessRun run(size.w, size.h);
     Clock::time_point t1 = Clock::now();
     if (!run.ok()) {
-        std::printf("start-up: no context (%s)\n", run.error().c_str());
+        report("start-up: no context (%s)\n", run.error().c_str());
         return;
     }
     appUpdate();
@@ -103,14 +117,14 @@ void benchStartup(const Size& size) {
     appDraw();
     glFinish();
     Clock::time_point t4 = Clock::now();
-    std::printf("## Start to first frame (headless, %dx%d, cold process)\n\n", size.w, size.h);
-    std::printf("| step | ms |\n|---|---:|\n");
-    std::printf("| context + appInit (cold) | %.1f |\n", msSince(t0, t1));
-    std::printf("| first frame, update + draw + glFinish (cold) | %.1f |\n", msSince(t1, t2));
-    std::printf("| **start to first frame** | **%.1f** |\n", msSince(t0, t2));
-    std::printf("| appInit again (warm) | %.1f |\n", msSince(t2, t3));
-    std::printf("| first frame again (warm) | %.1f |\n\n", msSince(t3, t4));
-    std::fflush(stdout);
+    report("## Start to first frame (headless, %dx%d, cold process)\n\n", size.w, size.h);
+    report("| step | ms |\n|---|---:|\n");
+    report("| context + appInit (cold) | %.1f |\n", msSince(t0, t1));
+    report("| first frame, update + draw + glFinish (cold) | %.1f |\n", msSince(t1, t2));
+    report("| **start to first frame** | **%.1f** |\n", msSince(t0, t2));
+    report("| appInit again (warm) | %.1f |\n", msSince(t2, t3));
+    report("| first frame again (warm) | %.1f |\n\n", msSince(t3, t4));
+    std::fflush(out);
 }
 
 // ---- scenarios --------------------------------------------------------------------------------------
@@ -189,12 +203,12 @@ double medianOf(const std::vector<Result>& runs, double (*get)(const Result&)) {
 
 void benchScenarios(const Options& o) {
     for (const Size& size : o.sizes) {
-        std::printf("## Frame times at %dx%d, %d frames each, median of %d run%s (ms)\n\n", size.w, size.h,
+        report("## Frame times at %dx%d, %d frames each, median of %d run%s (ms)\n\n", size.w, size.h,
                     o.frames, o.repeat, o.repeat == 1 ? "" : "s");
-        std::printf("| scenario | update median | update p99 | draw median | draw p99 | update+draw median | "
+        report("| scenario | update median | update p99 | draw median | draw p99 | update+draw median | "
                     "update+draw p99 | max | update CPU p99 | frame CPU median | load | activity at the end |\n");
-        std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|\n");
-        std::fflush(stdout);
+        report("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|\n");
+        std::fflush(out);
         for (bench::Scenario s : o.scenes) {
             std::vector<Result> runs;
             std::string failure, activity;
@@ -213,9 +227,9 @@ void benchScenarios(const Options& o) {
                 std::fclose(f);
             }
             if (runs.empty()) {
-                std::printf("| %s | failed: %s ||||||||||\n", bench::scenarioName(s), failure.c_str());
+                report("| %s | failed: %s ||||||||||\n", bench::scenarioName(s), failure.c_str());
             } else {
-                std::printf("| %s | %.3f | %.3f | %.2f | %.2f | %.2f | %.2f | %.2f | %.3f | %.2f | %.1f | %s |\n",
+                report("| %s | %.3f | %.3f | %.2f | %.2f | %.2f | %.2f | %.2f | %.3f | %.2f | %.1f | %s |\n",
                             bench::scenarioName(s), medianOf(runs, [](const Result& r) { return r.update.median; }),
                             medianOf(runs, [](const Result& r) { return r.update.p99; }),
                             medianOf(runs, [](const Result& r) { return r.draw.median; }),
@@ -227,28 +241,28 @@ void benchScenarios(const Options& o) {
                             medianOf(runs, [](const Result& r) { return r.frameCpu.median; }), load,
                             activity.c_str());
             }
-            std::fflush(stdout);
+            std::fflush(out);
         }
-        std::printf("\n");
+        report("\n");
     }
 }
 
 // ---- scaling ------------------------------------------------------------------------------------------
 
 void benchScaling(const Options& o) {
-    std::printf("## Simulation cost against letters (update only, %d frames, 640x480, letters not drawn)\n\n",
+    report("## Simulation cost against letters (update only, %d frames, 640x480, letters not drawn)\n\n",
                 o.frames);
-    std::printf("| scene | story x | letters | update median ms | update p99 ms | update CPU median ms | "
+    report("| scene | story x | letters | update median ms | update p99 ms | update CPU median ms | "
                 "letters per ms (CPU median) |\n");
-    std::printf("|---|---:|---:|---:|---:|---:|---:|\n");
-    std::fflush(stdout);
+    report("|---|---:|---:|---:|---:|---:|---:|\n");
+    std::fflush(out);
     for (int season : {2, 3}) {
         bench::Scenario s = season == 2 ? bench::Scenario::Autumn : bench::Scenario::Winter;
         for (int times : o.scales) {
             HeadlessRun run(640, 480);
             int letters = 0;
             if (!run.ok() || !bench::installScaledScene(season, times, letters)) {
-                std::printf("| %s | %d | failed |||||\n", bench::scenarioName(s), times);
+                report("| %s | %d | failed |||||\n", bench::scenarioName(s), times);
                 continue;
             }
             bench::setFullDraw(false);
@@ -267,17 +281,17 @@ void benchScaling(const Options& o) {
             }
             bench::setFullDraw(true);
             if (!ready) {
-                std::printf("| %s | %d | %d | did not reach its busy phase ||||\n", bench::scenarioName(s), times,
+                report("| %s | %d | %d | did not reach its busy phase ||||\n", bench::scenarioName(s), times,
                             letters);
                 continue;
             }
             bench::Summary u = bench::summarize(update), c = bench::summarize(updateCpu);
-            std::printf("| %s | %d | %d | %.3f | %.3f | %.3f | %.0f |\n", bench::scenarioName(s), times, letters,
+            report("| %s | %d | %d | %.3f | %.3f | %.3f | %.0f |\n", bench::scenarioName(s), times, letters,
                         u.median, u.p99, c.median, c.median > 0 ? letters / c.median : 0.0);
-            std::fflush(stdout);
+            std::fflush(out);
         }
     }
-    std::printf("\n");
+    report("\n");
 }
 
 // ---- picture comparison ---------------------------------------------------------------------------
@@ -290,11 +304,11 @@ int comparePngs(const char* a, const char* b) {
     if (!pa || !pb) {
         std::fprintf(stderr, "cannot read %s\n", !pa ? a : b);
     } else if (wa != wb || ha != hb) {
-        std::printf("%s: %dx%d against %dx%d\n", b, wa, ha, wb, hb);
+        report("%s: %dx%d against %dx%d\n", b, wa, ha, wb, hb);
         status = 1;
     } else {
         size_t n = bench::differingPixels(pa, pb, (size_t)wa * ha);
-        std::printf("%s: %zu of %d pixels differ\n", b, n, wa * ha);
+        report("%s: %zu of %d pixels differ\n", b, n, wa * ha);
         status = n == 0 ? 0 : 1;
     }
     stbi_image_free(pa);
@@ -315,7 +329,7 @@ int summarizeLog(const char* path, double fromSeconds, long long launchedUs) {
     }
     std::vector<bench::FrameRecord> log;
     std::string line;
-    std::printf("start-up marks (ms since main%s):", launchedUs > 0 ? ", and since launch" : "");
+    report("start-up marks (ms since main%s):", launchedUs > 0 ? ", and since launch" : "");
     while (std::getline(in, line)) {
         bench::FrameRecord r;
         char name[64];
@@ -323,22 +337,22 @@ int summarizeLog(const char* path, double fromSeconds, long long launchedUs) {
         if (bench::parseFrameRecord(line, r)) {
             log.push_back(r);
         } else if (std::sscanf(line.c_str(), "# mark %63s %lld realtime %lld", name, &sinceOpen, &realtime) == 3) {
-            std::printf(" %s %.1f", name, sinceOpen / 1000.0);
-            if (launchedUs > 0) std::printf(" (%.1f)", (realtime - launchedUs) / 1000.0);
+            report(" %s %.1f", name, sinceOpen / 1000.0);
+            if (launchedUs > 0) report(" (%.1f)", (realtime - launchedUs) / 1000.0);
         }
     }
-    std::printf("\n");
+    report("\n");
     bench::PacingSummary p =
         bench::summarizePacing(log, bench::firstRecordAfter(log, fromSeconds), 1e6 / 60.0);
-    std::printf("frames %d over %.2f s: %.2f frames per second, %d dropped (gap over 1.5 periods)\n", p.frames,
+    report("frames %d over %.2f s: %.2f frames per second, %d dropped (gap over 1.5 periods)\n", p.frames,
                 p.seconds, p.framesPerSecond, p.dropped);
-    std::printf("lateness ms: median %.3f, p99 %.3f, max %.3f\n", p.lateMedianMs, p.lateP99Ms, p.lateMaxMs);
-    std::printf("frame work ms (update + draw + swap): median %.2f, p99 %.2f, max %.2f\n", p.workMedianMs,
+    report("lateness ms: median %.3f, p99 %.3f, max %.3f\n", p.lateMedianMs, p.lateP99Ms, p.lateMaxMs);
+    report("frame work ms (update + draw + swap): median %.2f, p99 %.2f, max %.2f\n", p.workMedianMs,
                 p.workP99Ms, p.workMaxMs);
-    std::printf("frames whose work took over a period: %d, of which %d used less than a period of CPU (kept "
+    report("frames whose work took over a period: %d, of which %d used less than a period of CPU (kept "
                 "waiting)\n",
                 p.slowFrames, p.slowFramesWaiting);
-    std::printf("process CPU: %.1f %% of a core in all, %.2f %% between frames\n", p.cpuTotalPercent,
+    report("process CPU: %.1f %% of a core in all, %.2f %% between frames\n", p.cpuTotalPercent,
                 p.cpuBetweenPercent);
     return 0;
 }
@@ -350,6 +364,12 @@ int main(int argc, char** argv) {
     bool systemMalloc = false;
     for (int i = 1; i < argc; ++i) systemMalloc = systemMalloc || std::string(argv[i]) == "--system-malloc";
     if (!systemMalloc) keepFreedMemory();
+    std::fflush(stdout);
+    int reportFd = dup(STDOUT_FILENO);
+    if (reportFd >= 0) {
+        if (std::FILE* f = fdopen(reportFd, "w")) out = f;
+    }
+    if (out != stdout && !std::freopen("/dev/null", "w", stdout)) out = stdout;
     Options o;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
@@ -377,7 +397,7 @@ int main(int argc, char** argv) {
             if (!run.ok()) return 2;
             float left, top, right, bottom;
             appMenuRowRect(index, left, top, right, bottom);
-            std::printf("%d %d\n", (int)((left + right) / 2), (int)((top + bottom) / 2));
+            report("%d %d\n", (int)((left + right) / 2), (int)((top + bottom) / 2));
             return 0;
         } else if (a == "--ground-pixel") {
             // Where the ground point (x, 0, z) of a scene shows when its play phase begins.
@@ -389,7 +409,7 @@ int main(int argc, char** argv) {
             HeadlessRun run(size.w, size.h);
             int px, py;
             if (!run.ok() || !bench::groundPixelAtPlay(run, season, x, z, px, py)) return 1;
-            std::printf("%d %d\n", px, py);
+            report("%d %d\n", px, py);
             return 0;
         } else if (a == "--frames") {
             o.frames = std::atoi(next());

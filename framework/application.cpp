@@ -84,17 +84,7 @@ void setScenePerspective() {
 }
 
 void fullScreenQuad(float r, float g, float b, float alpha) {
-    float w = (float)app->screenWidth, h = (float)app->screenHeight;
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(r, g, b, alpha);
-    glBegin(GL_QUADS);
-    glVertex2f(0, h);
-    glVertex2f(0, 0);
-    glVertex2f(w, 0);
-    glVertex2f(w, h);
-    glEnd();
-    glDisable(GL_BLEND);
+    drawScreenQuad((float)app->screenWidth, (float)app->screenHeight, r, g, b, alpha);
 }
 
 float keyFrameAlpha(const int* k, int f) {

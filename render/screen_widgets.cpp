@@ -130,3 +130,31 @@ char* stripSpaces(const char* text, int length) {
     out[n] = '\0';
     return out;
 }
+
+void drawScreenQuad(float width, float height, float r, float g, float b, float alpha) {
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(r, g, b, alpha);
+    glBegin(GL_QUADS);
+    glVertex2f(0, height);
+    glVertex2f(0, 0);
+    glVertex2f(width, 0);
+    glVertex2f(width, height);
+    glEnd();
+    glDisable(GL_BLEND);
+}
+
+void drawScreenFade(int width, int height, const float* colour, float alpha) {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    gluOrtho2D(0, width, height, 0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    drawScreenQuad((float)width, (float)height, colour[0], colour[1], colour[2], alpha);
+    glEnable(GL_DEPTH_TEST);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+}

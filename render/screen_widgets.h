@@ -48,6 +48,12 @@ struct HoverBar {
     void draw() const;
 };
 
+// A quad over the whole screen, x 0..width and y 0..height in the current matrices, blended by alpha.
+void drawScreenQuad(float width, float height, float r, float g, float b, float alpha);
+// A scene's fade: that quad in its own top-left 2-D projection, the caller's matrices kept on their
+// stacks. Leaves the depth test on and the projection matrix current.
+void drawScreenFade(int width, int height, const float* colour, float alpha);
+
 // The shared disc list: an 18-sided polygon of radius 1 about the origin.
 void buildSharedLists();
 GLuint discList();

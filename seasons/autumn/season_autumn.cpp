@@ -301,27 +301,7 @@ void SeasonAutumn::draw() {
     } else {
         return;
     }
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    gluOrtho2D(0, width, height, 0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(fadeInColour[0], fadeInColour[1], fadeInColour[2], alpha);
-    glBegin(GL_QUADS);
-    glVertex2f(0, (float)height);
-    glVertex2f(0, 0);
-    glVertex2f((float)width, 0);
-    glVertex2f((float)width, (float)height);
-    glEnd();
-    glDisable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
+    drawScreenFade(width, height, fadeInColour, alpha);
     glMatrixMode(GL_MODELVIEW);
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "render/screen_widgets.h"
 #include "render/bitmap_font.h"
 #include "render/random_generator.h"
 #include "render/view_picking.h"
@@ -442,27 +443,7 @@ void SeasonSpring::draw() {
     if (phase != PHASE_FADE_IN && phase != PHASE_FADE_OUT) return;
     const float* color = phase == PHASE_FADE_IN ? fadeInColor : fadeOutColor;
     float alpha = overlayAlpha();
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    gluOrtho2D(0, width, height, 0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(color[0], color[1], color[2], alpha);
-    glBegin(GL_QUADS);
-    glVertex2f(0, (float)height);
-    glVertex2f(0, 0);
-    glVertex2f((float)width, 0);
-    glVertex2f((float)width, (float)height);
-    glEnd();
-    glDisable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
+    drawScreenFade(width, height, color, alpha);
 }
 
 void SeasonSpring::keyPressed(int key) {

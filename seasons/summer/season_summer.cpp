@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "render/screen_widgets.h"
 #include "render/bitmap_font.h"
 #include "render/view_picking.h"
 
@@ -290,27 +291,7 @@ void SeasonSummer::draw() {
     if (phase != PHASE_FADE_IN && phase != PHASE_FADE_OUT) return;
     const float* colour = phase == PHASE_FADE_IN ? fadeInColour : fadeOutColour;
     const float alpha = fadeAlpha();
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    gluOrtho2D(0, width, height, 0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(colour[0], colour[1], colour[2], alpha);
-    glBegin(GL_QUADS);
-    glVertex2f(0, heightF);
-    glVertex2f(0, 0);
-    glVertex2f(widthF, 0);
-    glVertex2f(widthF, heightF);
-    glEnd();
-    glDisable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
+    drawScreenFade(width, height, colour, alpha);
 }
 
 void SeasonSummer::keyPressed(int key) {

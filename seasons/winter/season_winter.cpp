@@ -358,34 +358,10 @@ void SeasonWinter::draw() {
     BitmapFont::end();
 
     if (phase == PHASE_FADE_IN) {
-        drawFade(fadeInColour, 1.0f - float(frame - fadeInStart) / fadeInLength);
+        drawScreenFade(width, height, fadeInColour, 1.0f - float(frame - fadeInStart) / fadeInLength);
     } else if (phase == PHASE_FADE_OUT) {
-        drawFade(fadeOutColour, float(frame - fadeOutStart) / fadeOutLength);
+        drawScreenFade(width, height, fadeOutColour, float(frame - fadeOutStart) / fadeOutLength);
     }
-}
-
-void SeasonWinter::drawFade(const float* colour, float alpha) const {
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    gluOrtho2D(0, width, height, 0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(colour[0], colour[1], colour[2], alpha);
-    glBegin(GL_QUADS);
-    glVertex2f(0, heightF);
-    glVertex2f(0, 0);
-    glVertex2f(widthF, 0);
-    glVertex2f(widthF, heightF);
-    glEnd();
-    glDisable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
 }
 
 void SeasonWinter::keyPressed(int key) {

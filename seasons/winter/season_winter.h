@@ -98,5 +98,4 @@ public:
 private:
     const char* storyText = nullptr;  // null: the story
     bool initialised = false;
-    void drawFade(const float* colour, float alpha) const;
 };

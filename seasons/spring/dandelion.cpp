@@ -1,9 +1,7 @@
 #include "seasons/spring/dandelion.h"
 
-#include <cfloat>
 #include <cmath>
 #include <cstdio>
-#include <limits>
 
 #include "render/gl.h"
 #include "render/random_generator.h"

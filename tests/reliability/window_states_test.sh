@@ -11,15 +11,7 @@ for tool in Xvfb xdotool od awk; do
   command -v $tool >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
 done
 
-work=$(mktemp -d)
-xvfb_pid=
-velmora_pid=
-cleanup() {
-  [ -n "$velmora_pid" ] && kill "$velmora_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/../window/x_session.sh"
 fail() { echo "FAIL: $*"; echo "--- program output:"; cat "$work/velmora.log"; exit 1; }
 alive() { kill -0 "$velmora_pid" 2>/dev/null || fail "the program ended $1"; }
 whole=$((18 + 3 * 1024 * 768))
@@ -48,25 +40,8 @@ marked() {
          END { r = 0; for (k in rows) r++; print c + 0, r }'
 }
 
-exec 3>"$work/display"
-Xvfb -screen 0 1024x768x24 -displayfd 3 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-export DISPLAY=:$(head -n1 "$work/display")
-
-cd "$work"
-# The system's X and GL libraries keep one-time allocations at exit (see real_window_test.sh).
-export ASAN_OPTIONS="${ASAN_OPTIONS:-}${ASAN_OPTIONS:+:}detect_leaks=0"
-"$velmora" >"$work/velmora.log" 2>&1 &
-velmora_pid=$!
-window=
-for _ in $(seq 100); do
-  window=$(xdotool search --name '^Velmora$' 2>/dev/null | head -n1)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || fail "no window named Velmora"
+start_xvfb
+start_velmora
 sleep 1
 
 # Minimised: input keeps arriving at a window nobody sees.

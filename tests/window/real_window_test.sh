@@ -9,36 +9,10 @@ for tool in Xvfb xdotool; do
   command -v $tool >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
 done
 
-work=$(mktemp -d)
-xvfb_pid=
-velmora_pid=
-cleanup() {
-  [ -n "$velmora_pid" ] && kill "$velmora_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/x_session.sh"
 
-exec 3>"$work/display"
-Xvfb -screen 0 1024x768x24 -displayfd 3 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-export DISPLAY=:$(head -n1 "$work/display")
-
-cd "$work"
-# In the sanitizer build, leaks are checked by the headless tests, which run the same application code;
-# here the system's X, D-Bus and GL libraries unload at exit and leave anonymous one-time allocations.
-export ASAN_OPTIONS="${ASAN_OPTIONS:-}${ASAN_OPTIONS:+:}detect_leaks=0"
-"$velmora" >"$work/velmora.log" 2>&1 &
-velmora_pid=$!
-window=
-for _ in $(seq 100); do
-  window=$(xdotool search --name '^Velmora$' 2>/dev/null | head -n1)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || { echo "FAIL: no window named Velmora"; cat "$work/velmora.log"; exit 1; }
+start_xvfb
+start_velmora
 geometry=$(xdotool getwindowgeometry "$window" | grep Geometry | awk '{print $2}')
 [ "$geometry" = "1024x768" ] || { echo "FAIL: window is $geometry, not the screen's 1024x768"; exit 1; }
 

@@ -15,7 +15,6 @@
 #include "seasons/spring/season_spring.h"
 #include "seasons/summer/season_summer.h"
 #include "seasons/winter/season_winter.h"
-#include "seasons/winter/winter_story.h"
 
 namespace bench {
 
@@ -55,10 +54,7 @@ void drawViewOnly() {
     gluPerspective(60, viewport[3] > 0 ? (double)viewport[2] / viewport[3] : 1.0, 1, 2048);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    if (auto* autumn = dynamic_cast<SeasonAutumn*>(current)) autumn->camera.apply();
-    if (auto* winter = dynamic_cast<SeasonWinter*>(current)) winter->camera.apply();
-    if (auto* spring = dynamic_cast<SeasonSpring*>(current)) spring->camera.apply();
-    if (auto* summer = dynamic_cast<SeasonSummer*>(current)) summer->camera.apply();
+    if (auto* scene = dynamic_cast<SeasonScene*>(current)) scene->camera().apply();
 }
 
 // One frame as the main loop runs it (the headless run's own schedule is not used here).
@@ -82,9 +78,9 @@ bool advanceUntil(Done done, int maxFrames) {
 template <class Scene>
 bool playFrom(HeadlessRun& run, Scene* scene) {
     if (!scene) return false;
-    if (!advanceUntil([&] { return scene->phase == scene->PHASE_READ; }, 400)) return false;
+    if (!advanceUntil([&] { return scene->phase() == scene->PHASE_READ; }, 400)) return false;
     run.click(run.width() / 2, run.height() / 2);
-    return advanceUntil([&] { return scene->phase == scene->PHASE_PLAY; }, 400);
+    return advanceUntil([&] { return scene->phase() == scene->PHASE_PLAY; }, 400);
 }
 
 // The pointer's state across measured frames.
@@ -378,12 +374,10 @@ bool installScaledScene(int season, int times, int& letters) {
     ASeason* original = appSeason(season);
     if (!original) return false;
     // The scenes draw with the application's one font, which the original scene holds.
-    BitmapFont* font = season == 2 ? static_cast<SeasonAutumn*>(original)->font : static_cast<SeasonWinter*>(original)->font;
-    int w = season == 2 ? static_cast<SeasonAutumn*>(original)->width : static_cast<SeasonWinter*>(original)->width;
-    int h = season == 2 ? static_cast<SeasonAutumn*>(original)->height : static_cast<SeasonWinter*>(original)->height;
-    scene->init(w, h, font);
+    const SeasonScene* was = static_cast<SeasonScene*>(original);
+    scene->init(was->width(), was->height(), was->font());
     appReplaceSeasonForTesting(season, scene);
-    letters = season == 2 ? static_cast<SeasonAutumn*>(scene)->letterCount : static_cast<SeasonWinter*>(scene)->letterCount;
+    letters = season == 2 ? static_cast<SeasonAutumn*>(scene)->leafCount : static_cast<SeasonWinter*>(scene)->letterCount;
     return true;
 }
 

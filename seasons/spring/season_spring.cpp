@@ -11,13 +11,24 @@
 
 namespace {
 
-const double pi = 3.14159265358979323846;
-const float twoPi = 6.2831855f;
+const double kPi = 3.14159265358979323846;
+const float kTwoPi = 6.2831855f;
+const float kGustStrength = 40.0f;
+const float kLetterHalfSize = 8.0f, kLetterSize = 16.0f;
+const float kLineHeight = 16.0f;
+const float kWrapWidth = 250.0f;
+const float kMinSpacingSq = 4900.0f;  // plants start at least 70 apart when there is room
 
-// The camera's starting view, from straight above the field.
-const Vec3 startEye(0, 578.5f, 0);
-const Vec3 startTarget(0, 130, 0);
-const Vec3 startUp(0, 1, 0);
+SceneSettings springScene() {
+    SceneSettings s;
+    s.dissolveLength = 100;
+    s.fadeOutLength = 200;
+    s.swingTo = {{35.0f, 61.0f, 521.0f}};
+    s.swingPi = kPi;
+    s.buttonsAfterSwing = true;
+    s.swingEndResumes = true;
+    return s;
+}
 
 float squaredDistanceXZ(const Vec3& a, const Vec3& b) {
     float dx = a.x - b.x;
@@ -53,71 +64,25 @@ void Breath::update() {
 // ---------------------------------------------------------------------------------------------------
 // SeasonSpring
 
-SeasonSpring::SeasonSpring() {
+SeasonSpring::SeasonSpring() : SeasonScene(springScene()) {
     // The first gust: its direction is drawn before its length.
-    gustAngle = randomFraction() * twoPi;
+    gustAngle = randomFraction() * kTwoPi;
     gustLength = 60 - (int)(randomFraction() * -300.0f);
 }
 
 void SeasonSpring::startGust() {
     gustFrame = 0;
-    gustAngle = randomFraction() * twoPi;
+    gustAngle = randomFraction() * kTwoPi;
     gustLength = 60 - (int)(randomFraction() * -300.0f);
 }
 
-std::vector<std::string> SeasonSpring::splitWords(const char* text, int length) {
-    std::vector<std::string> result(1);
-    for (int i = 0; i < length && text[i] != '\0'; ++i) {
-        char c = text[i];
-        if (c == ' ') result.emplace_back();
-        else if (c == '\n') continue;
-        else if (c == '.' || c == ',') result.emplace_back(1, c);
-        else result.back() += c;
-    }
-    return result;
-}
-
 void SeasonSpring::init(int w, int h, BitmapFont* f) {
-    width = w;
-    height = h;
-    widthF = w > 0 ? (float)w : 1.0f;   // the pointer is divided by these
-    heightF = h > 0 ? (float)h : 1.0f;
-    font = f;
-    if (font) glyphs.build(*font);
-    for (int i = 0; i < 3; ++i) fadeInColor[i] = fadeOutColor[i] = 1.0f;
-    story = springStory;
-    zoomStep = 0.5f;
-    fieldWidth = 357.0f;
-    fieldHalfWidth = 178.5f;
-    fieldDepth = 505.2f;
-    fieldHalfDepth = 252.6f;
-
-    camera.set(startEye, startTarget, startUp);
-    camera.yaw = 90.0f;
-
-    tween.reset(new CameraTween(tweenFrom, tweenTo));
-
-    PHASE_FADE_IN = 1; PHASE_READ = 2; PHASE_DISSOLVE = 3; PHASE_SWING = 4; PHASE_PLAY = 5;
-    PHASE_FADE_OUT = 6;
-    fadeInStart = 0; fadeInLength = 200;
-    readStart = fadeInStart + fadeInLength; readLength = 3000;
-    dissolveStart = readStart + readLength; dissolveLength = 100;
-    swingStart = dissolveStart + dissolveLength; swingLength = 100;
-    playStart = swingStart + swingLength; playLength = 1;
-    fadeOutStart = playStart + playLength; fadeOutLength = 200;
-    fadeOutEnd = fadeOutStart + fadeOutLength;
-    phase = PHASE_FADE_IN;
-    frame = 0;
-
+    initScene(w, h, f);
+    if (f) glyphs.build(*f);
     buildFieldList();
 
-    running = true;
-    letterHalfSize = 8.0f;
-    letterSize = 16.0f;
-    minSpacingSq = 4900.0f;
-
-    storyLength = (int)std::strlen(story);
-    lines = wrapText(story, font, storyLength, 250.0f, 16.0f);
+    const int storyLength = (int)std::strlen(story);
+    lines = wrapText(story, f, storyLength, kWrapWidth, kLetterSize);
     words = splitWords(story, storyLength);
 
     dandelionCount = (int)words.size();
@@ -146,10 +111,10 @@ void SeasonSpring::init(int w, int h, BitmapFont* f) {
             s.dandelionIndex = i;
             s.owner = &dandelions[i];
             s.attached = true;
-            s.halfSize = letterHalfSize;
-            s.size = letterSize;
-            s.fullHalfSize = letterHalfSize;
-            s.baseSize = letterSize;
+            s.halfSize = kLetterHalfSize;
+            s.size = kLetterSize;
+            s.fullHalfSize = kLetterHalfSize;
+            s.baseSize = kLetterSize;
         }
         Dandelion& d = dandelions[i];
         d.directions = &directions;
@@ -163,7 +128,6 @@ void SeasonSpring::init(int w, int h, BitmapFont* f) {
     }
     for (LetterSeed& s : seeds) s.owner->attachSeed(&s);
 
-    lineHeight = 16.0f;
     breath.reset(new Breath(10.0f, 0.6f));
 
     // One list per character code: the glyph lying in the x-z plane, turned half round about z.
@@ -172,7 +136,7 @@ void SeasonSpring::init(int w, int h, BitmapFont* f) {
     for (int c = 0; c < 256; ++c) {
         glNewList(glyphListBase + c, GL_COMPILE);
         glRotatef(180, 0, 0, 1);
-        if (font && font->present[c] != 0) font->drawGlyphFlat((char)c);
+        if (f && f->present[c] != 0) f->drawGlyphFlat((char)c);
         glEndList();
     }
     glPopMatrix();
@@ -186,25 +150,25 @@ void SeasonSpring::buildFieldList() {
     fieldList = glGenLists(1);
     glNewList(fieldList, GL_COMPILE);
     glBegin(GL_LINE_STRIP);
-    glVertex3f(-fieldHalfWidth, 0, -fieldHalfDepth);
-    glVertex3f(fieldHalfWidth, 0, -fieldHalfDepth);
-    glVertex3f(fieldHalfWidth, 0, fieldHalfDepth);
-    glVertex3f(-fieldHalfWidth, 0, fieldHalfDepth);
-    glVertex3f(-fieldHalfWidth, 0, -fieldHalfDepth);
+    glVertex3f(-PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
+    glVertex3f(PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
+    glVertex3f(PAGE_HALF_WIDTH, 0, PAGE_HALF_DEPTH);
+    glVertex3f(-PAGE_HALF_WIDTH, 0, PAGE_HALF_DEPTH);
+    glVertex3f(-PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
     glEnd();
     glEndList();
 }
 
 void SeasonSpring::placeDandelion(Dandelion& d, int index, int tries) {
-    float w = fieldWidth * 0.8f;
-    float depth = fieldDepth * 0.8f;
+    float w = PAGE_WIDTH * 0.8f;
+    float depth = PAGE_DEPTH * 0.8f;
     for (int t = 0; t < tries; ++t) {
         float x = randomFraction() * w - w / 2;
         float z = randomFraction() * depth - depth / 2;
         Vec3 candidate(x, 0, z);
         bool free = true;
         for (int j = 0; j < (int)dandelions.size() && free; ++j)
-            if (j != index && squaredDistanceXZ(dandelions[j].base, candidate) < minSpacingSq) free = false;
+            if (j != index && squaredDistanceXZ(dandelions[j].base, candidate) < kMinSpacingSq) free = false;
         if (free) {
             d.base = candidate;
             return;
@@ -216,8 +180,9 @@ void SeasonSpring::placeDandelion(Dandelion& d, int index, int tries) {
     d.base.set(x, 0, z);
 }
 
-void SeasonSpring::layoutLetters(std::vector<std::string> layoutLines) {
-    float s = letterSize;
+void SeasonSpring::layoutLetters(const std::vector<std::string>& layoutLines) {
+    const BitmapFont* font = this->font();
+    float s = kLetterSize;
     float spacing = font ? font->spacing : 0;
     auto widthOf = [&](char c) { return font ? font->advanceOf(c) : 0.0f; };
     float z = 0;
@@ -233,9 +198,9 @@ void SeasonSpring::layoutLetters(std::vector<std::string> layoutLines) {
             }
             if (i != n - 1) pen += widthOf(line[i]) * s * 0.5f + widthOf(line[i + 1]) * s * 0.5f + spacing * s;
         }
-        z += lineHeight;
+        z += kLineHeight;
     }
-    for (LetterSeed& seed : seeds) seed.home.z -= (z - lineHeight) * 0.5f;
+    for (LetterSeed& seed : seeds) seed.home.z -= (z - kLineHeight) * 0.5f;
 }
 
 void SeasonSpring::resetLetters() {
@@ -248,88 +213,33 @@ void SeasonSpring::resetLetters() {
 }
 
 void SeasonSpring::reset() {
-    camera.pitchVelocity = 0;
-    camera.yawVelocity = 0;
-    camera.zoomVelocity = 0;
-    camera.set(startEye, startTarget, startUp);
-
-    phase = PHASE_FADE_IN;
-    camera.yaw = 90.0f;
-    frame = 0;
-    running = true;
-    introDone = false;
-    mouseX = mouseY = prevMouseX = prevMouseY = 0;
-    leftDown = rightDown = shiftDown = false;
-
+    resetScene();
     for (int i = 0; i < dandelionCount; ++i) {
         placeDandelion(dandelions[i], i, 20);
         dandelions[i].currentSegmentLength = 0;
         dandelions[i].respawn();
     }
     for (LetterSeed& s : seeds) s.reset();
-
-    for (bool& k : keys) k = false;
     resetLetters();
-    controlsOn = false;
-    finished = false;
 }
 
-void SeasonSpring::update() {
-    if (keys[VK_CODE_A]) camera.zoom(-0.1f * zoomStep);
-    if (keys[VK_CODE_Z]) camera.zoom(0.1f * zoomStep);
-    camera.update();
-
-    if (phase == PHASE_FADE_IN) {
-        frame += 1;
-        if (frame >= readStart) phase = PHASE_READ;
-    } else if (phase == PHASE_READ) {
-        frame += 1;
-        if (frame >= dissolveStart) {
-            introDone = true;
-            phase = PHASE_DISSOLVE;
-        }
-    } else if (phase == PHASE_DISSOLVE) {
-        frame += 1;
-        // A circle about the field's centre shrinks; letters outside it vanish behind a soft rim.
-        float radius = (1.0f - (float)(frame - dissolveStart) / dissolveLength) * fieldHalfDepth;
-        for (LetterSeed& s : seeds) {
-            float d = std::sqrt(s.position.x * s.position.x + s.position.z * s.position.z);
-            if (d > radius) s.alpha = 0;
-            else if (d >= radius - 100.0f) s.alpha = 1.0f - (d - (radius - 100.0f)) * 0.01f;
-            else s.alpha = 1.0f;
-        }
-        if (frame >= swingStart) phase = PHASE_SWING;
-    } else if (phase == PHASE_SWING) {
-        double t = (1.0 - std::cos(pi * (frame - swingStart) / swingLength)) * 0.5;
-        const float* out = tween->atEased((float)t);
-        camera.pitch = out[0];
-        camera.yaw = out[1];
-        camera.distance = out[2];
-        frame += 1;
-        if (frame >= playStart) {
-            controlsOn = true;
-            running = true;
-            phase = PHASE_PLAY;
-        }
-    } else if (phase == PHASE_PLAY) {
-        if (running) stepMeadow();
-    } else if (phase == PHASE_FADE_OUT) {
-        frame += 1;
-        if (running && introDone) stepMeadow();
-        if (frame >= fadeOutEnd) finished = true;
+// A circle about the field's centre shrinks; letters outside it vanish behind a soft rim.
+void SeasonSpring::stepDissolve(int elapsed, int length) {
+    float radius = (1.0f - (float)elapsed / length) * PAGE_HALF_DEPTH;
+    for (LetterSeed& s : seeds) {
+        float d = std::sqrt(s.position.x * s.position.x + s.position.z * s.position.z);
+        if (d > radius) s.alpha = 0;
+        else if (d >= radius - 100.0f) s.alpha = 1.0f - (d - (radius - 100.0f)) * 0.01f;
+        else s.alpha = 1.0f;
     }
 }
 
 void SeasonSpring::pickGroundPoint(int x, int y) {
     ViewMatrices view = currentViewMatrices();
-    std::memcpy(modelview, view.modelview, sizeof modelview);
-    std::memcpy(projection, view.projection, sizeof projection);
-    std::memcpy(viewport, view.viewport, sizeof viewport);
-
     prevGroundPoint = groundPoint;
     PickRay ray;
     if (!pickRay(view, x, y, ray)) return;
-    rayNear = ray.nearPoint;
+    const Vec3 rayNear = ray.nearPoint;
     rayDir = ray.direction;
 
     Vec3 normal(0, 1, 0);
@@ -344,13 +254,13 @@ void SeasonSpring::pickGroundPoint(int x, int y) {
 }
 
 void SeasonSpring::stepMeadow() {
-    pickGroundPoint(mouseX, mouseY);
+    pickGroundPoint(mouseX(), mouseY());
 
-    if (leftDown) {
+    if (leftDown()) {
         breath->push((prevGroundPoint.x - groundPoint.x) * 0.001f, (prevGroundPoint.z - groundPoint.z) * 0.001f);
     } else {
         if (gustFrame <= gustLength) {
-            double e = (1.0 - std::cos(pi * gustFrame / gustLength)) * 0.5 * gustStrength;
+            double e = (1.0 - std::cos(kPi * gustFrame / gustLength)) * 0.5 * kGustStrength;
             gustFrame += 1;
             gust.x = (float)(std::cos(gustAngle) * e);
             gust.z = (float)(std::sin(gustAngle) * e);
@@ -396,7 +306,7 @@ void SeasonSpring::stepMeadow() {
             owner->regrowSeed(&s);
         } else if (!s.attached) {
             s.fly();
-        } else if (owner->blowCounter > 3 && squaredDistanceXZ(owner->base, groundPoint) < 3600.0f && leftDown) {
+        } else if (owner->blowCounter > 3 && squaredDistanceXZ(owner->base, groundPoint) < 3600.0f && leftDown()) {
             if ((int)(randomFraction() * 4.0f) == 1) owner->releaseSeed(&s, -out.x, -out.z);
         } else {
             owner->carrySeed(&s);
@@ -404,14 +314,8 @@ void SeasonSpring::stepMeadow() {
     }
 }
 
-float SeasonSpring::overlayAlpha() const {
-    if (phase == PHASE_FADE_IN) return 1.0f - (float)(frame - fadeInStart) / fadeInLength;
-    if (phase == PHASE_FADE_OUT) return (float)(frame - fadeOutStart) / fadeOutLength;
-    return 0;
-}
-
 void SeasonSpring::draw() {
-    camera.apply();
+    camera().apply();
 
     glColor3f(0, 0, 0);
     glCallList(fieldList);
@@ -421,8 +325,8 @@ void SeasonSpring::draw() {
         if (!d.dormant) d.draw();
 
     glColor3f(0, 0, 0);
-    if (font) {
-        font->begin();
+    if (font()) {
+        font()->begin();
         glyphs.begin();
     }
     for (const LetterSeed& s : seeds) {
@@ -439,67 +343,5 @@ void SeasonSpring::draw() {
     }
     GlyphArrays::end();
     BitmapFont::end();
-
-    if (phase != PHASE_FADE_IN && phase != PHASE_FADE_OUT) return;
-    const float* color = phase == PHASE_FADE_IN ? fadeInColor : fadeOutColor;
-    float alpha = overlayAlpha();
-    drawScreenFade(width, height, color, alpha);
-}
-
-void SeasonSpring::keyPressed(int key) {
-    if (!seasonKeyInRange(key)) return;
-    if (key == VK_CODE_ENTER || key == VK_CODE_SPACE) return;
-    if (key == VK_CODE_SHIFT) {
-        shiftDown = true;
-        return;
-    }
-    if (key == VK_CODE_CONTROL) {
-        running = !running;
-        return;
-    }
-    if (key == VK_CODE_ESCAPE) {
-        startExiting();
-        return;
-    }
-    keys[key] = true;
-}
-
-void SeasonSpring::keyReleased(int key) {
-    if (seasonKeyInRange(key)) keys[key] = false;
-}
-
-void SeasonSpring::mouseMoved(int x, int y) {
-    prevMouseX = mouseX;
-    prevMouseY = mouseY;
-    mouseX = x;
-    mouseY = y;
-    camera.drag(x / widthF, y / heightF, leftDown, rightDown);
-}
-
-void SeasonSpring::mousePressed(int, int, int button) {
-    if (phase == PHASE_FADE_IN) return;
-    if (phase == PHASE_READ) {
-        frame = dissolveStart - 1;  // the dissolve starts at the next update
-        return;
-    }
-    if (!controlsOn) return;
-    if (button == 1) leftDown = true;
-    else if (button == 3) rightDown = true;
-    else if (button == 4) camera.zoom(-zoomStep);
-    else if (button == 5) camera.zoom(zoomStep);
-    camera.grab(mouseX / widthF, mouseY / heightF, leftDown, rightDown);
-}
-
-void SeasonSpring::mouseReleased(int, int, int button) {
-    if (button == 1) leftDown = false;
-    else if (button == 3) rightDown = false;
-}
-
-void SeasonSpring::startExiting() {
-    if (phase == PHASE_FADE_OUT) return;
-    if (phase == PHASE_FADE_IN)
-        frame = fadeOutStart + (int)((1.0f - (float)(frame - fadeInStart) / fadeInLength) * fadeOutLength);
-    else
-        frame = fadeOutStart;
-    phase = PHASE_FADE_OUT;
+    drawFade();
 }

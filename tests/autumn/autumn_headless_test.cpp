@@ -44,5 +44,5 @@ TEST(AutumnHeadless, PageWhirlwindKickAndFlightHome) {
     run.runUntil([] { return appStateId() != APP_SEASON; }, 200);
     EXPECT_EQ(appStateId(), APP_MENU_APPEARING);
     run.runFrames(1);
-    EXPECT_EQ(scene->phase, scene->PHASE_FADE_IN) << "reset on the way back to the menu";
+    EXPECT_EQ(scene->phase(), scene->PHASE_FADE_IN) << "reset on the way back to the menu";
 }

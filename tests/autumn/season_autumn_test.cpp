@@ -47,7 +47,7 @@ protected:
         run(200);
         s.mousePressed(0, 0, 1);
         run(101);
-        ASSERT_EQ(s.phase, s.PHASE_PLAY);
+        ASSERT_EQ(s.phase(), s.PHASE_PLAY);
     }
     void lookFrom(const Vec3& eye, const Vec3& target, const Vec3& up) {  // the view picking reads
         view = makeViewMatrices(1024, 768, 60, eye, target, up);
@@ -155,16 +155,16 @@ TEST_F(AutumnScene, StoryAndTheOpeningPhases) {
 
     run(50);
     s.mousePressed(9, 9, 1);
-    EXPECT_EQ(s.frame, 50) << "ignored in the fade-in";
+    EXPECT_EQ(s.frame(), 50) << "ignored in the fade-in";
     run(150);
-    EXPECT_EQ(s.phase, s.PHASE_READ);
+    EXPECT_EQ(s.phase(), s.PHASE_READ);
     s.keyPressed(VK_CODE_ENTER);
     EXPECT_FALSE(s.reforming) << "Enter does nothing before play";
     run(3000);
-    EXPECT_EQ(s.phase, s.PHASE_SWING);
+    EXPECT_EQ(s.phase(), s.PHASE_SWING);
     run(100);
-    EXPECT_TRUE(s.phase == s.PHASE_PLAY && s.whirlwindOn && allHome());
-    EXPECT_NEAR(s.camera.yaw, 132.0f, 0.1f);
+    EXPECT_TRUE(s.phase() == s.PHASE_PLAY && s.whirlwindOn && allHome());
+    EXPECT_NEAR(s.camera().yaw, 132.0f, 0.1f);
 }
 
 TEST_F(AutumnScene, EnterFliesEveryLetterHome) {
@@ -223,7 +223,7 @@ TEST_F(AutumnScene, KickBounceSpaceCtrlAndEscape) {
     run(100);
     s.keyPressed(VK_CODE_ESCAPE);
     s.keyPressed(VK_CODE_ESCAPE);
-    EXPECT_EQ(s.frame, 3351) << "continues from the same whiteness, once";
+    EXPECT_EQ(s.frame(), 3351) << "continues from the same whiteness, once";
 }
 
 TEST_F(AutumnScene, AnyInputInAnyOrderLeavesItWorking) {

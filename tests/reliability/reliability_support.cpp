@@ -12,7 +12,7 @@
 #include <cstring>
 
 #include "framework/application.h"
-#include "framework/season.h"
+#include "framework/season_scene.h"
 #include "render/gl.h"
 #include "render/orbit_camera.h"
 #include "render/view_picking.h"
@@ -108,7 +108,6 @@ public:
 };
 
 void probeSpring(FiniteProbe& p, const SeasonSpring& s) {
-    p.camera(s.camera);
     p.vec("groundPoint", 0, s.groundPoint);
     p.vec("rayDir", 0, s.rayDir);
     for (int i = 0; i < (int)s.dandelions.size(); ++i) {
@@ -139,7 +138,6 @@ void probeSpring(FiniteProbe& p, const SeasonSpring& s) {
 }
 
 void probeSummer(FiniteProbe& p, const SeasonSummer& s) {
-    p.camera(s.camera);
     p.vec("netPoint", 0, s.netPoint);
     p.value("unfoldAngle", 0, s.unfoldAngle);
     for (int i = 0; i < (int)s.fish.size(); ++i) {
@@ -173,7 +171,6 @@ void probeSummer(FiniteProbe& p, const SeasonSummer& s) {
 }
 
 void probeAutumn(FiniteProbe& p, const SeasonAutumn& s) {
-    p.camera(s.camera);
     p.vec("groundPoint", 0, s.groundPoint);
     p.value("whirlwindRamp", 0, s.whirlwindRamp);
     for (int i = 0; i < s.leafCount; ++i) {
@@ -189,7 +186,6 @@ void probeAutumn(FiniteProbe& p, const SeasonAutumn& s) {
 }
 
 void probeWinter(FiniteProbe& p, const SeasonWinter& s) {
-    p.camera(s.camera);
     p.vec("groundPoint", 0, s.groundPoint);
     for (int i = 0; i < (int)s.snow.size(); ++i) {
         const SnowLetter& l = s.snow[i];
@@ -218,6 +214,7 @@ std::string firstNonFinite(int index, ASeason* scene) {
     FiniteProbe p;
     if (!scene) return "";
     if (index == 0) {
+        if (auto* s = dynamic_cast<SeasonScene*>(scene)) p.camera(s->camera());
         if (auto* s = dynamic_cast<SeasonSpring*>(scene)) probeSpring(p, *s);
     } else if (index == 1) {
         if (auto* s = dynamic_cast<SeasonSummer*>(scene)) probeSummer(p, *s);
@@ -247,8 +244,8 @@ public:
         std::snprintf(line, sizeof line, "%s[%d] = (%.9g, %.9g, %.9g)", what, i, v.x, v.y, v.z);
         lines.emplace_back(line);
     }
-    void common(const OrbitCamera& c, int phase, int frame, bool finished, bool running, bool introDone,
-                bool left, bool right, const bool* keys) {
+    void common(const SeasonScene& scene) {
+        const OrbitCamera& c = scene.camera();
         vec("camera.eye", 0, c.eye);
         vec("camera.target", 0, c.target);
         vec("camera.up", 0, c.up);
@@ -258,15 +255,16 @@ public:
         value("camera.pitchVelocity", 0, c.pitchVelocity);
         value("camera.yawVelocity", 0, c.yawVelocity);
         value("camera.zoomVelocity", 0, c.zoomVelocity);
-        value("phase", 0, phase);
-        value("frame", 0, frame);
-        value("finished", 0, finished);
-        value("running", 0, running);
-        value("introDone", 0, introDone);
-        value("leftDown", 0, left);
-        value("rightDown", 0, right);
+        value("phase", 0, scene.phase());
+        value("frame", 0, scene.frame());
+        value("finished", 0, scene.finished);
+        value("running", 0, scene.running());
+        value("introDone", 0, scene.introDone());
+        value("swingDone", 0, scene.swingDone());
+        value("leftDown", 0, scene.leftDown());
+        value("rightDown", 0, scene.rightDown());
         int held = 0;
-        for (int k = 0; k < SEASON_KEY_COUNT; ++k) held += keys[k] ? 1 : 0;
+        for (int k = 0; k < SEASON_KEY_COUNT; ++k) held += scene.keyHeld(k) ? 1 : 0;
         value("keys held", 0, held);
     }
 };
@@ -278,9 +276,7 @@ std::vector<std::string> visitStartSnapshot(int index, ASeason* scene) {
     if (index == 0) {
         auto* spring = dynamic_cast<SeasonSpring*>(scene);
         if (!spring) return s.lines;
-        s.common(spring->camera, spring->phase, spring->frame, spring->finished, spring->running,
-                 spring->introDone, spring->leftDown, spring->rightDown, spring->keys);
-        s.value("controlsOn", 0, spring->controlsOn);
+        s.common(*spring);
         // The plants are re-seeded at fresh random places and ages; what they start as is the same.
         for (int i = 0; i < (int)spring->dandelions.size(); ++i) {
             const Dandelion& d = spring->dandelions[i];
@@ -305,8 +301,7 @@ std::vector<std::string> visitStartSnapshot(int index, ASeason* scene) {
     } else if (index == 1) {
         auto* summer = dynamic_cast<SeasonSummer*>(scene);
         if (!summer) return s.lines;
-        s.common(summer->camera, summer->phase, summer->frame, summer->finished, summer->running,
-                 summer->introDone, summer->leftDown, summer->rightDown, summer->keys);
+        s.common(*summer);
         s.value("unfoldAngle", 0, summer->unfoldAngle);
         s.value("schoolingCounter", 0, summer->schoolingCounter);
         for (int i = 0; i < (int)summer->fish.size(); ++i) {
@@ -321,8 +316,7 @@ std::vector<std::string> visitStartSnapshot(int index, ASeason* scene) {
     } else if (index == 2) {
         auto* autumn = dynamic_cast<SeasonAutumn*>(scene);
         if (!autumn) return s.lines;
-        s.common(autumn->camera, autumn->phase, autumn->frame, autumn->finished, autumn->running,
-                 autumn->introDone, autumn->leftDown, autumn->rightDown, autumn->keys);
+        s.common(*autumn);
         s.value("whirlwindOn", 0, autumn->whirlwindOn);
         s.value("whirlwindRamp", 0, autumn->whirlwindRamp);
         s.value("reforming", 0, autumn->reforming);
@@ -338,9 +332,7 @@ std::vector<std::string> visitStartSnapshot(int index, ASeason* scene) {
     } else if (index == 3) {
         auto* winter = dynamic_cast<SeasonWinter*>(scene);
         if (!winter) return s.lines;
-        s.common(winter->camera, winter->phase, winter->frame, winter->finished, winter->running,
-                 winter->introDone, winter->leftDown, winter->rightDown, winter->keys);
-        s.value("swingDone", 0, winter->swingDone);
+        s.common(*winter);
         s.value("tree.alpha", 0, winter->tree ? winter->tree->alpha : -1);
         s.value("handle.held", 0, winter->handle ? winter->handle->held : -1);
         s.value("handle.grabbed", 0, winter->handle ? winter->handle->grabbed : -1);
@@ -523,11 +515,8 @@ int sceneIndexOf(ASeason* scene) {
 }  // namespace
 
 bool scenePlaying(ASeason* scene) {
-    if (auto* s = dynamic_cast<SeasonSpring*>(scene)) return s->phase == s->PHASE_PLAY;
-    if (auto* s = dynamic_cast<SeasonSummer*>(scene)) return s->phase == s->PHASE_PLAY;
-    if (auto* s = dynamic_cast<SeasonAutumn*>(scene)) return s->phase == s->PHASE_PLAY;
-    if (auto* s = dynamic_cast<SeasonWinter*>(scene)) return s->phase == s->PHASE_PLAY;
-    return false;
+    const auto* s = dynamic_cast<SeasonScene*>(scene);
+    return s && s->phase() == s->PHASE_PLAY;
 }
 
 namespace {
@@ -538,7 +527,7 @@ bool interacting(ASeason* scene) {
             if (!seed.attached && seed.visible) return true;
         return false;
     }
-    if (auto* s = dynamic_cast<SeasonSummer*>(scene)) return s->leftDown && s->phase == s->PHASE_PLAY;
+    if (auto* s = dynamic_cast<SeasonSummer*>(scene)) return s->leftDown() && s->phase() == s->PHASE_PLAY;
     if (auto* s = dynamic_cast<SeasonAutumn*>(scene)) return s->reforming;
     if (auto* s = dynamic_cast<SeasonWinter*>(scene)) return s->handle && s->handle->grabbed;
     return false;
@@ -547,11 +536,8 @@ bool interacting(ASeason* scene) {
 }  // namespace
 
 bool scenePaused(ASeason* scene) {
-    if (auto* s = dynamic_cast<SeasonSpring*>(scene)) return !s->running;
-    if (auto* s = dynamic_cast<SeasonSummer*>(scene)) return !s->running;
-    if (auto* s = dynamic_cast<SeasonAutumn*>(scene)) return !s->running;
-    if (auto* s = dynamic_cast<SeasonWinter*>(scene)) return !s->running;
-    return false;
+    const auto* s = dynamic_cast<SeasonScene*>(scene);
+    return s && !s->running();
 }
 
 Monkey::Monkey(int width, int height, const Options& o)

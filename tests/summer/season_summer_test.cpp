@@ -62,7 +62,7 @@ protected:
 }  // namespace
 
 TEST(SummerStory, CountsTokensAndFishHeads) {
-    const std::string story = SUMMER_STORY;
+    const std::string story = summerStory;
     EXPECT_EQ(story.size(), 655u);
     EXPECT_EQ(std::count(story.begin(), story.end(), '\n'), 4) << "five lines";
     EXPECT_EQ(std::count(story.begin(), story.end(), '.'), 6);
@@ -166,29 +166,29 @@ TEST_F(SummerScene, LayoutFollowsTheTextWordByWord) {
     for (const SentenceSchool& s : text.schools)
         EXPECT_TRUE(s.schools == text.schools.data() && s.schoolCount == 2 && s.minY == 100.0f);
     for (const WordFish& f : scene.fish) {  // the story fits the pond
-        EXPECT_LT(f.position.x - f.tailWidth + f.totalWidth, scene.pondHalfWidth);
-        EXPECT_LT(std::fabs(f.position.z), scene.pondHalfDepth);
+        EXPECT_LT(f.position.x - f.tailWidth + f.totalWidth, PAGE_HALF_WIDTH);
+        EXPECT_LT(std::fabs(f.position.z), PAGE_HALF_DEPTH);
     }
 }
 
 TEST_F(SummerScene, ClicksSwingSchoolingNetAndCtrl) {
     run(scene, 10);
     scene.mousePressed(100, 100, 1);
-    EXPECT_EQ(scene.frame, 10) << "a click in the fade-in is ignored";
+    EXPECT_EQ(scene.frame(), 10) << "a click in the fade-in is ignored";
     run(scene, 190);
     scene.mousePressed(100, 100, 1);
-    EXPECT_EQ(scene.frame, 3199) << "a click in the reading pause ends it";
+    EXPECT_EQ(scene.frame(), 3199) << "a click in the reading pause ends it";
     scene.update();
-    EXPECT_TRUE(scene.phase == scene.PHASE_SWING && scene.introDone);
+    EXPECT_TRUE(scene.phase() == scene.PHASE_SWING && scene.introDone());
     scene.mouseMoved(400, 150);
     scene.mousePressed(400, 150, 3);
-    EXPECT_EQ(scene.frame, 3200) << "later clicks leave the clock alone";
-    EXPECT_TRUE(scene.camera.lastX == 0.5f && scene.camera.lastY == 0.25f);
+    EXPECT_EQ(scene.frame(), 3200) << "later clicks leave the clock alone";
+    EXPECT_TRUE(scene.camera().lastX == 0.5f && scene.camera().lastY == 0.25f);
     run(scene, 100);
-    EXPECT_EQ(scene.phase, scene.PHASE_PLAY);
-    EXPECT_NEAR(scene.camera.pitch, 29.0f, 0.02f);  // the last swing frame eases at 99 / 100
-    EXPECT_NEAR(scene.camera.yaw, 151.0f, 0.02f);
-    EXPECT_NEAR(scene.camera.distance, 672.0f, 0.1f);
+    EXPECT_EQ(scene.phase(), scene.PHASE_PLAY);
+    EXPECT_NEAR(scene.camera().pitch, 29.0f, 0.02f);  // the last swing frame eases at 99 / 100
+    EXPECT_NEAR(scene.camera().yaw, 151.0f, 0.02f);
+    EXPECT_NEAR(scene.camera().distance, 672.0f, 0.1f);
 
     // The fish swim at once; the schools start steering on the 100th frame of play.
     const Vec3 leader = scene.schools[5].position, fish = scene.fish[0].position;
@@ -218,11 +218,11 @@ TEST_F(SummerScene, ClicksSwingSchoolingNetAndCtrl) {
     pointAt(still);
     scene.mousePressed(0, 0, 1);
     scene.mousePressed(0, 0, 4);
-    const float distance = scene.camera.distance;
+    const float distance = scene.camera().distance;
     run(scene, 20);
     EXPECT_EQ(scene.fish[10].position.x, still.x);
     EXPECT_TRUE(scene.fish[10].state == WordFish::WANDER && scene.schools[0].state == SentenceSchool::WANDER);
-    EXPECT_LT(scene.camera.distance, distance) << "the wheel still zooms";
+    EXPECT_LT(scene.camera().distance, distance) << "the wheel still zooms";
     scene.keyPressed(VK_CODE_CONTROL);
     scene.update();
     EXPECT_NE(scene.fish[10].position.x, still.x);
@@ -231,10 +231,10 @@ TEST_F(SummerScene, ClicksSwingSchoolingNetAndCtrl) {
 TEST_F(SummerScene, EscapeFadesOutFromTheCurrentLevelOnce) {
     run(scene, 50);
     scene.keyPressed(VK_CODE_ESCAPE);
-    EXPECT_EQ(scene.frame, 3376) << "three quarters white, where the fade-in had got to";
+    EXPECT_EQ(scene.frame(), 3376) << "three quarters white, where the fade-in had got to";
     scene.update();
     scene.keyPressed(VK_CODE_ESCAPE);
-    EXPECT_EQ(scene.frame, 3377) << "a second Escape does not restart the fade";
+    EXPECT_EQ(scene.frame(), 3377) << "a second Escape does not restart the fade";
     run(scene, 23);
     EXPECT_FALSE(scene.finished);
     scene.update();
@@ -253,10 +253,10 @@ TEST_F(SummerScene, AnyInputInAnyOrderLeavesTheSceneWorking) {
         case 4: scene.mouseReleased(r % 800, r % 600, (r / 6) % 8); break;
         }
         scene.update();
-        if (scene.phase == scene.PHASE_READ && step % 500 == 0) scene.mousePressed(1, 1, 1);
+        if (scene.phase() == scene.PHASE_READ && step % 500 == 0) scene.mousePressed(1, 1, 1);
     }
     for (const WordFish& f : scene.fish) ASSERT_TRUE(finite(f.position));
-    EXPECT_TRUE(finite(scene.camera.eye) && std::isfinite(scene.camera.distance));
+    EXPECT_TRUE(finite(scene.camera().eye) && std::isfinite(scene.camera().distance));
     scene.keyPressed(VK_CODE_ESCAPE);
     for (int i = 0; i < 200 && !scene.finished; ++i) scene.update();
     EXPECT_TRUE(scene.finished);

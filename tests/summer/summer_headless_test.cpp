@@ -34,7 +34,7 @@ TEST(SummerHeadless, ReadSwingSwimAndSweepTheNet) {
     run.runFrames(100);
     const int paleText = darkPixels();
     run.runFrames(160);
-    ASSERT_EQ(scene->phase, scene->PHASE_READ);
+    ASSERT_EQ(scene->phase(), scene->PHASE_READ);
     keepFrame("summer_1_reading");
     EXPECT_GT(darkPixels(), 3000) << "the story lies readable on the pond";
     EXPECT_LT(paleText, darkPixels() / 2) << "under the fade-in the text is still pale";
@@ -71,6 +71,6 @@ TEST(SummerHeadless, ReadSwingSwimAndSweepTheNet) {
     run.runFrames(101);
     EXPECT_EQ(appStateId(), APP_MENU_APPEARING);
     run.runFrames(1);
-    EXPECT_TRUE(scene->phase == scene->PHASE_FADE_IN && !scene->finished);
+    EXPECT_TRUE(scene->phase() == scene->PHASE_FADE_IN && !scene->finished);
     for (const WordFish& f : scene->fish) ASSERT_EQ(f.position.z, f.home.z);
 }

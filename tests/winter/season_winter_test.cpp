@@ -13,7 +13,6 @@
 #include "render/random_generator.h"
 #include "render/view_picking.h"
 #include "seasons/winter/season_winter.h"
-#include "seasons/winter/winter_story.h"
 
 namespace {
 
@@ -50,7 +49,7 @@ protected:
         run(200);
         scene.mousePressed(0, 0, 1);
         run(201);
-        ASSERT_EQ(scene.phase, scene.PHASE_PLAY);
+        ASSERT_EQ(scene.phase(), scene.PHASE_PLAY);
     }
     void pointAtGround(float x, float z) {  // the scene picks the point on its next update
         double wx, wy, wz;
@@ -163,18 +162,18 @@ TEST_F(WinterScene, PressesActOnlyInTheReadingPauseAndAfterTheSwingAndStrayInput
     scene.mouseMoved(-500, 9000);
     run(50);
     scene.mousePressed(0, 0, 1);
-    EXPECT_EQ(scene.frame, 50) << "ignored in the fade-in";
+    EXPECT_EQ(scene.frame(), 50) << "ignored in the fade-in";
     run(150);
     scene.mousePressed(0, 0, 5);  // any button ends the reading
     for (int i = 0; i < 200; ++i) {  // the dissolve and the swing
         scene.update();
         for (int button : {1, 3, 4}) scene.mousePressed(0, 0, button);
-        ASSERT_FALSE(scene.leftDown || scene.rightDown || scene.handle->held || scene.camera.zoomVelocity != 0);
+        ASSERT_FALSE(scene.leftDown() || scene.rightDown() || scene.handle->held || scene.camera().zoomVelocity != 0);
     }
     scene.update();
     scene.mousePressed(0, 0, 1);
     scene.mousePressed(0, 0, 4);
-    EXPECT_TRUE(scene.leftDown && scene.handle->held && scene.camera.zoomVelocity < 0);
+    EXPECT_TRUE(scene.leftDown() && scene.handle->held && scene.camera().zoomVelocity < 0);
     for (int i = 0; i < 50; ++i) {  // pointers far off the screen, buttons in any order
         scene.mouseMoved(i % 2 ? -200 : 1000, (i * 97) % 1000 - 200);
         scene.mousePressed(0, 0, i % 7);
@@ -187,13 +186,13 @@ TEST_F(WinterScene, PressesActOnlyInTheReadingPauseAndAfterTheSwingAndStrayInput
 TEST_F(WinterScene, EscapeFadesOutOnceFromWhereItIs) {
     run(100);
     scene.keyPressed(VK_CODE_ESCAPE);
-    EXPECT_EQ(scene.frame, 3451) << "from the whiteness the fade-in had reached";
+    EXPECT_EQ(scene.frame(), 3451) << "from the whiteness the fade-in had reached";
     scene.reset();
     run(300);
     scene.keyPressed(VK_CODE_ESCAPE);  // from the reading pause, twice, with a press between
     scene.mousePressed(0, 0, 1);
     scene.keyPressed(VK_CODE_ESCAPE);
-    EXPECT_TRUE(scene.frame == scene.fadeOutStart && !scene.leftDown && !scene.handle->held);
+    EXPECT_TRUE(scene.frame() == scene.phaseStart(scene.PHASE_FADE_OUT) && !scene.leftDown() && !scene.handle->held);
     const float y = scene.snow[7].position.y;
     run(99);
     EXPECT_FALSE(scene.finished);
@@ -210,7 +209,7 @@ TEST_F(WinterScene, TheDissolveClearsThePageFromTheEdgeInwardAndLiftsTheSnowHigh
         EXPECT_NEAR(s.alpha, std::min(1.0f, std::max(0.0f, (126.3f - r) / 100)), 1e-4) << r;
     }
     run(50);
-    ASSERT_EQ(scene.phase, scene.PHASE_SWING);
+    ASSERT_EQ(scene.phase(), scene.PHASE_SWING);
     EXPECT_FLOAT_EQ(scene.letterColour[0], 235 / 255.0f);
     for (const SnowLetter& s : scene.snow) EXPECT_TRUE(s.alpha == 0 && s.position.y >= 350);
 }

@@ -27,7 +27,7 @@ TEST(WinterHeadless, FromThePageToASnowyTreeAndShakingItOff) {
     };
 
     run.runFrames(230);  // the reading page: black text on white under a black sky
-    ASSERT_EQ(winter->phase, winter->PHASE_READ);
+    ASSERT_EQ(winter->phase(), winter->PHASE_READ);
     int white = 0, black = 0;
     for (int x = 250; x < 550; ++x)
         for (int y = 150; y < 450; y += 4) {
@@ -38,7 +38,7 @@ TEST(WinterHeadless, FromThePageToASnowyTreeAndShakingItOff) {
 
     run.click(400, 300);  // the dissolve and the swing; then the tree fades in and snow settles on it
     run.runFrames(201);
-    ASSERT_EQ(winter->phase, winter->PHASE_PLAY);
+    ASSERT_EQ(winter->phase(), winter->PHASE_PLAY);
     ASSERT_TRUE(run.runUntil([&] { return resting() >= 40; }, 9000));
     EXPECT_EQ(winter->tree->alpha, 255);
 
@@ -59,6 +59,6 @@ TEST(WinterHeadless, FromThePageToASnowyTreeAndShakingItOff) {
 
     run.tapKey(27);  // Escape: the fade-out, the menu, and the scene reset for the next visit
     run.runFrames(110);
-    EXPECT_EQ(winter->phase, winter->PHASE_FADE_IN);
+    EXPECT_EQ(winter->phase(), winter->PHASE_FADE_IN);
     EXPECT_EQ(winter->tree->alpha, 0);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/headless_run.h"
@@ -23,10 +24,7 @@ Rect spriteRect(float left, float right, float top, float bottom) {
 bool dark(const Rgb& p) { return p.r < 128 && p.g < 128 && p.b < 128; }
 
 bool allWhite(const HeadlessRun& run) {
-    for (int y = 0; y < run.height(); ++y)
-        for (int x = 0; x < run.width(); ++x)
-            if (run.pixel(x, y).r + run.pixel(x, y).g + run.pixel(x, y).b != 765) return false;
-    return true;
+    return std::all_of(run.lastFrame().begin(), run.lastFrame().end(), [](unsigned char c) { return c == 255; });
 }
 
 // Dark pixels inside and outside `r` (a pixel of margin is allowed for filtering at the edges).

@@ -117,9 +117,9 @@ void springInput(HeadlessRun& run, int i) {
     if (within == 0) {
         releaseHere(run);
         bool found = false;
-        for (size_t k = 0; k < s->dandelions.size() && !found; ++k) {
-            size_t j = (pointer.nextHead + k) % s->dandelions.size();
-            const Dandelion& d = s->dandelions[j];
+        for (size_t k = 0; k < s->dandelions().size() && !found; ++k) {
+            size_t j = (pointer.nextHead + k) % s->dandelions().size();
+            const Dandelion& d = s->dandelions()[j];
             if (d.dormant || d.state != d.RIPE) continue;
             int px, py;
             if (!screenOf(d.base.x, d.base.z, px, py)) continue;
@@ -203,7 +203,7 @@ void menuInput(HeadlessRun& run, int i) {
 
 int restingSnow(const SeasonWinter& s) {
     int n = 0;
-    for (const SnowLetter& l : s.snow) n += l.active ? 0 : 1;
+    for (const SnowLetter& l : s.snow()) n += l.active ? 0 : 1;
     return n;
 }
 
@@ -256,7 +256,7 @@ bool prepareScenario(HeadlessRun& run, Scenario s) {
         return advanceUntil(
             [&] {
                 int ripe = 0;
-                for (const Dandelion& d : scene->dandelions) ripe += !d.dormant && d.state == d.RIPE;
+                for (const Dandelion& d : scene->dandelions()) ripe += !d.dormant && d.state == d.RIPE;
                 return ripe >= 25;
             },
             4000);
@@ -273,13 +273,13 @@ bool prepareScenario(HeadlessRun& run, Scenario s) {
         SeasonAutumn* scene = sceneAt<SeasonAutumn>(2);
         if (!playFrom(run, scene)) return false;
         advance(300);  // the whirlwind at full strength, the leaves up in it
-        return scene->whirlwindRamp == 1.0f;
+        return scene->whirlwindRamp() == 1.0f;
     }
     case Scenario::Winter: {
         run.enterSeason(3);
         SeasonWinter* scene = sceneAt<SeasonWinter>(3);
         if (!playFrom(run, scene)) return false;
-        int want = std::min(40, (int)scene->snow.size() / 15);
+        int want = std::min(40, (int)scene->snow().size() / 15);
         return advanceUntil([&] { return restingSnow(*scene) >= want; }, 9000);
     }
     }
@@ -305,31 +305,31 @@ std::string scenarioActivity(Scenario s) {
     case Scenario::Spring:
         if (SeasonSpring* scene = sceneAt<SeasonSpring>(0)) {
             int flying = 0, ripe = 0;
-            for (const LetterSeed& seed : scene->seeds) flying += seed.visible && !seed.attached;
-            for (const Dandelion& d : scene->dandelions) ripe += !d.dormant && d.state == d.RIPE;
+            for (const LetterSeed& seed : scene->seeds()) flying += seed.visible && !seed.attached;
+            for (const Dandelion& d : scene->dandelions()) ripe += !d.dormant && d.state == d.RIPE;
             std::snprintf(line, sizeof line, "%d seeds flying, %d ripe heads", flying, ripe);
         }
         break;
     case Scenario::Summer:
         if (SeasonSummer* scene = sceneAt<SeasonSummer>(1)) {
             int fast = 0;
-            for (const WordFish& f : scene->fish) fast += f.speed > 3.0f;
-            std::snprintf(line, sizeof line, "%d of %d fish darting", fast, scene->fishCount);
+            for (const WordFish& f : scene->fish()) fast += f.speed > 3.0f;
+            std::snprintf(line, sizeof line, "%d of %d fish darting", fast, scene->fishCount());
         }
         break;
     case Scenario::Autumn:
         if (SeasonAutumn* scene = sceneAt<SeasonAutumn>(2)) {
             int up = 0;
-            for (int i = 0; i < scene->leafCount; ++i) up += scene->leaves[i].position.y > scene->leaves[i].halfSize;
-            std::snprintf(line, sizeof line, "%d of %d leaves airborne", up, scene->leafCount);
+            for (int i = 0; i < scene->leafCount(); ++i) up += scene->leaves()[i].position.y > scene->leaves()[i].halfSize;
+            std::snprintf(line, sizeof line, "%d of %d leaves airborne", up, scene->leafCount());
         }
         break;
     case Scenario::Winter:
         if (SeasonWinter* scene = sceneAt<SeasonWinter>(3)) {
             int shaken = 0;
-            for (const SnowLetter& l : scene->snow) shaken += l.shaken;
+            for (const SnowLetter& l : scene->snow()) shaken += l.shaken;
             std::snprintf(line, sizeof line, "%d resting, %d shaken of %d letters", restingSnow(*scene), shaken,
-                          (int)scene->snow.size());
+                          (int)scene->snow().size());
         }
         break;
     }
@@ -377,7 +377,7 @@ bool installScaledScene(int season, int times, int& letters) {
     const SeasonScene* was = static_cast<SeasonScene*>(original);
     scene->init(was->width(), was->height(), was->font());
     appReplaceSeasonForTesting(season, scene);
-    letters = season == 2 ? static_cast<SeasonAutumn*>(scene)->leafCount : static_cast<SeasonWinter*>(scene)->letterCount;
+    letters = season == 2 ? static_cast<SeasonAutumn*>(scene)->leafCount() : static_cast<SeasonWinter*>(scene)->letterCount();
     return true;
 }
 

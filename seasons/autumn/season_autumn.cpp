@@ -40,8 +40,8 @@ void SeasonAutumn::init(int w, int h, BitmapFont* f) {
     const std::vector<std::string> lines =
         f ? wrapText(story, f, storyLength, kWrapWidth, kLetterSize) : std::vector<std::string>();
     letters.reset(stripSpaces(story, storyLength));
-    leafCount = (int)std::strlen(letters.get());
-    leaves.reset(new LeafBody[leafCount]);  // constructed in order: each draws its spin rates
+    bodyCount = (int)std::strlen(letters.get());
+    bodies.reset(new LeafBody[bodyCount]);  // constructed in order: each draws its spin rates
     layoutLetters(lines);
 
     reset();
@@ -59,8 +59,8 @@ void SeasonAutumn::layoutLetters(const std::vector<std::string>& lines) {
         int n = (int)line.size();
         for (int i = 0; i < n; ++i) {
             if (i == 0) pen = f->advanceOf(line[0]) * size * 0.5f;
-            if (line[i] != ' ' && line[i] != '\n' && k < leafCount) {
-                leaves[k].home.set(pen - 150.0f, 0, y);
+            if (line[i] != ' ' && line[i] != '\n' && k < bodyCount) {
+                bodies[k].home.set(pen - 150.0f, 0, y);
                 k += 1;
             }
             if (i != n - 1) {
@@ -72,21 +72,21 @@ void SeasonAutumn::layoutLetters(const std::vector<std::string>& lines) {
     }
     // The middle of the block lies on z = 0.
     float shift = (y - size) * 0.5f;
-    for (int i = 0; i < leafCount; ++i) leaves[i].home.z -= shift;
+    for (int i = 0; i < bodyCount; ++i) bodies[i].home.z -= shift;
 }
 
 void SeasonAutumn::reset() {
     resetScene();
-    whirlwindRamp = 0;
-    whirlwindOn = false;
+    windRamp = 0;
+    windOn = false;
     reformFrame = 0;
-    reforming = false;
+    flyingHome = false;
     resetLeaves();
 }
 
 void SeasonAutumn::resetLeaves() {
-    for (int i = 0; i < leafCount; ++i) {
-        LeafBody& body = leaves[i];
+    for (int i = 0; i < bodyCount; ++i) {
+        LeafBody& body = bodies[i];
         body.position = body.home;
         body.velocity.clear();
         body.angles.set(0, 180, 180);
@@ -97,12 +97,12 @@ void SeasonAutumn::resetLeaves() {
 }
 
 void SeasonAutumn::stepPlay() {
-    if (leftDown() && running() && !reforming) {
+    if (leftDown() && running() && !flyingHome) {
         pickGroundPoint(mouseX(), mouseY());
-        kicker.setCentre(groundPoint);
-        kicker.push(leaves.get(), leafCount);
+        kicker.setCentre(kickPoint);
+        kicker.push(bodies.get(), bodyCount);
     }
-    if (reforming) {
+    if (flyingHome) {
         stepReform();
     } else if (running()) {
         stepLeaves();
@@ -110,18 +110,18 @@ void SeasonAutumn::stepPlay() {
 }
 
 void SeasonAutumn::stepLeaves() {
-    if (whirlwindOn) {
-        if (whirlwindRamp != 1.0f) {
-            whirlwindRamp += 0.02f;
-            if (whirlwindRamp > 1.0f) whirlwindRamp = 1.0f;
+    if (windOn) {
+        if (windRamp != 1.0f) {
+            windRamp += 0.02f;
+            if (windRamp > 1.0f) windRamp = 1.0f;
         }
-        for (int i = 0; i < leafCount; ++i) {
-            const Vec3& f = whirlwind.forceAt(leaves[i].position);
-            leaves[i].addForce(whirlwindRamp == 1.0f ? f : f * whirlwindRamp);
+        for (int i = 0; i < bodyCount; ++i) {
+            const Vec3& f = whirlwind.forceAt(bodies[i].position);
+            bodies[i].addForce(windRamp == 1.0f ? f : f * windRamp);
         }
     }
-    for (int i = 0; i < leafCount; ++i) {
-        LeafBody& body = leaves[i];
+    for (int i = 0; i < bodyCount; ++i) {
+        LeafBody& body = bodies[i];
         body.addForce(body.velocity);
         body.gravity.y -= 0.015f;
         if (body.gravity.y < -0.065f) body.gravity.y = -0.065f;
@@ -136,28 +136,28 @@ void SeasonAutumn::stepLeaves() {
 }
 
 void SeasonAutumn::startReform() {
-    for (int i = 0; i < leafCount; ++i) {
-        LeafBody& body = leaves[i];
+    for (int i = 0; i < bodyCount; ++i) {
+        LeafBody& body = bodies[i];
         body.savedPosition = body.position;
         body.velocity.clear();
         body.savedAngles = body.angles;
     }
     reformFrame = 0;
-    reforming = true;
+    flyingHome = true;
 }
 
 void SeasonAutumn::stepReform() {
     reformFrame += 1;
     if (reformFrame > kReformFrames) {
-        reforming = false;
+        flyingHome = false;
         return;
     }
     // The last frame of the flight lands exactly: no rounding of the easing may leave a letter off.
     double t = reformFrame == kReformFrames
                    ? 1.0
                    : (1.0 - std::cos((double)reformFrame / kReformFrames * kPi)) * 0.5;
-    for (int i = 0; i < leafCount; ++i) {
-        LeafBody& body = leaves[i];
+    for (int i = 0; i < bodyCount; ++i) {
+        LeafBody& body = bodies[i];
         const Vec3& s = body.savedPosition;
         body.position.set(lerp(s.x, body.home.x, t), lerp(s.y, body.home.y, t), lerp(s.z, body.home.z, t));
         const Vec3& a = body.savedAngles;
@@ -172,7 +172,7 @@ void SeasonAutumn::pickGroundPoint(int x, int y) {
     if (!rayHitsPlane(ray, Vec3(0, 1, 0), Vec3(-1, 0, 0), hit)) return;
     // A ray that grazes the ground meets it too far away to be a place on it; keep the last point.
     if (!std::isfinite(hit.x) || !std::isfinite(hit.y) || !std::isfinite(hit.z)) return;
-    groundPoint = hit;
+    kickPoint = hit;
 }
 
 void SeasonAutumn::draw() {
@@ -191,8 +191,8 @@ void SeasonAutumn::draw() {
         glColor3f(0, 0, 0);
         font()->begin();
         glyphs.begin();
-        for (int i = 0; i < leafCount; ++i) {
-            const LeafBody& body = leaves[i];
+        for (int i = 0; i < bodyCount; ++i) {
+            const LeafBody& body = bodies[i];
             glPushMatrix();
             glTranslatef(body.position.x, body.position.y, body.position.z);
             glRotatef(body.angles.x, 1, 0, 0);
@@ -212,7 +212,7 @@ void SeasonAutumn::actionKey(int key) {
     if (key == VK_CODE_ENTER) {
         if (phase() == PHASE_PLAY) startReform();
     } else if (key == VK_CODE_SPACE) {
-        whirlwindOn = !whirlwindOn;
-        if (!whirlwindOn) whirlwindRamp = 0;
+        windOn = !windOn;
+        if (!windOn) windRamp = 0;
     }
 }

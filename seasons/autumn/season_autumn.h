@@ -31,15 +31,16 @@ public:
     void stepLeaves();
 
     // The letters, in the order of the story's non-blank characters.
-    int leafCount = 0;
-    std::unique_ptr<LeafBody[]> leaves;
-    float whirlwindRamp = 0;  // share of the whirlwind's force applied, 0 to 1
-    bool whirlwindOn = false;
-    bool reforming = false;   // the letters are flying home
-    Vec3 groundPoint;         // the last point where the pointer's ray met the ground
+    int leafCount() const { return bodyCount; }
+    LeafBody* leaves() { return bodies.get(); }
+    const LeafBody* leaves() const { return bodies.get(); }
+    float whirlwindRamp() const { return windRamp; }
+    bool whirlwindOn() const { return windOn; }
+    bool reforming() const { return flyingHome; }
+    const Vec3& groundPoint() const { return kickPoint; }
 
 private:
-    void endSwing() override { whirlwindOn = true; }
+    void endSwing() override { windOn = true; }
     void stepPlay() override;
     void stepFadeOut() override { stepLeaves(); }
     void actionKey(int key) override;
@@ -52,6 +53,12 @@ private:
 
     const char* story = nullptr;
     std::unique_ptr<char[]> letters;
+    int bodyCount = 0;
+    std::unique_ptr<LeafBody[]> bodies;
+    float windRamp = 0;  // share of the whirlwind's force applied, 0 to 1
+    bool windOn = false;
+    bool flyingHome = false;
+    Vec3 kickPoint;      // the last point where the pointer's ray met the ground
     LeafKicker kicker{50.0f};
     Whirlwind whirlwind{Vec3(0, 0, 0)};
     GlyphArrays glyphs;  // the font's quads, drawn as arrays

@@ -71,7 +71,7 @@ SeasonSpring::SeasonSpring() : SeasonScene(springScene()) {
 }
 
 void SeasonSpring::startGust() {
-    gustFrame = 0;
+    gustClock = 0;
     gustAngle = randomFraction() * kTwoPi;
     gustLength = 60 - (int)(randomFraction() * -300.0f);
 }
@@ -82,41 +82,41 @@ void SeasonSpring::init(int w, int h, BitmapFont* f) {
     buildFieldList();
 
     const int storyLength = (int)std::strlen(story);
-    lines = wrapText(story, f, storyLength, kWrapWidth, kLetterSize);
-    words = splitWords(story, storyLength);
+    storyLines = wrapText(story, f, storyLength, kWrapWidth, kLetterSize);
+    storyWords = splitWords(story, storyLength);
 
-    dandelionCount = (int)words.size();
-    dandelions.clear();
-    dandelions.resize(dandelionCount);
-    for (int i = 0; i < dandelionCount; ++i) {
-        Dandelion& d = dandelions[i];
+    plantCount = (int)storyWords.size();
+    plants.clear();
+    plants.resize(plantCount);
+    for (int i = 0; i < plantCount; ++i) {
+        Dandelion& d = plants[i];
         placeDandelion(d, i, 20);
         float r1 = randomFraction() * 12.0f - 6.0f;
         float r2 = randomFraction() * 12.0f - 6.0f;
         d.init(10.0f, 10, &d.base, r1, r2);
     }
 
-    seedCount = 0;
-    for (const std::string& word : words) seedCount += (int)word.size();
-    seeds.clear();
-    seeds.resize(seedCount);
+    letterSeedCount = 0;
+    for (const std::string& word : storyWords) letterSeedCount += (int)word.size();
+    letterSeeds.clear();
+    letterSeeds.resize(letterSeedCount);
     int k = 0;
-    for (int i = 0; i < dandelionCount; ++i) {
-        const std::string& word = words[i];
+    for (int i = 0; i < plantCount; ++i) {
+        const std::string& word = storyWords[i];
         int n = (int)word.size();
         for (int j = 0; j < n; ++j, ++k) {
-            LetterSeed& s = seeds[k];
+            LetterSeed& s = letterSeeds[k];
             s.letter = word[j];
             s.indexInWord = (float)j;
             s.dandelionIndex = i;
-            s.owner = &dandelions[i];
+            s.owner = &plants[i];
             s.attached = true;
             s.halfSize = kLetterHalfSize;
             s.size = kLetterSize;
             s.fullHalfSize = kLetterHalfSize;
             s.baseSize = kLetterSize;
         }
-        Dandelion& d = dandelions[i];
+        Dandelion& d = plants[i];
         d.directions = &directions;
         d.wordLength = (float)n;
         d.seedsOnHead = n;
@@ -126,9 +126,9 @@ void SeasonSpring::init(int w, int h, BitmapFont* f) {
         d.assignDirections();
         d.setSegmentLength(((n * 0.125f) * 0.65f + 0.35f) * 14.0f);
     }
-    for (LetterSeed& s : seeds) s.owner->attachSeed(&s);
+    for (LetterSeed& s : letterSeeds) s.owner->attachSeed(&s);
 
-    breath.reset(new Breath(10.0f, 0.6f));
+    blower.reset(new Breath(10.0f, 0.6f));
 
     // One list per character code: the glyph lying in the x-z plane, turned half round about z.
     glyphListBase = glGenLists(256);
@@ -141,7 +141,7 @@ void SeasonSpring::init(int w, int h, BitmapFont* f) {
     }
     glPopMatrix();
 
-    layoutLetters(lines);
+    layoutLetters(storyLines);
     reset();
     std::printf("Season Spring initialised\n");
 }
@@ -167,8 +167,8 @@ void SeasonSpring::placeDandelion(Dandelion& d, int index, int tries) {
         float z = randomFraction() * depth - depth / 2;
         Vec3 candidate(x, 0, z);
         bool free = true;
-        for (int j = 0; j < (int)dandelions.size() && free; ++j)
-            if (j != index && squaredDistanceXZ(dandelions[j].base, candidate) < kMinSpacingSq) free = false;
+        for (int j = 0; j < (int)plants.size() && free; ++j)
+            if (j != index && squaredDistanceXZ(plants[j].base, candidate) < kMinSpacingSq) free = false;
         if (free) {
             d.base = candidate;
             return;
@@ -192,19 +192,19 @@ void SeasonSpring::layoutLetters(const std::vector<std::string>& layoutLines) {
         int n = (int)line.size();
         for (int i = 0; i < n; ++i) {
             if (i == 0) pen = widthOf(line[0]) * s * 0.5f;
-            if (line[i] != ' ' && line[i] != '\n' && k < seedCount) {
-                seeds[k].home.set(pen - 150.0f, 0, z);
+            if (line[i] != ' ' && line[i] != '\n' && k < letterSeedCount) {
+                letterSeeds[k].home.set(pen - 150.0f, 0, z);
                 k += 1;
             }
             if (i != n - 1) pen += widthOf(line[i]) * s * 0.5f + widthOf(line[i + 1]) * s * 0.5f + spacing * s;
         }
         z += kLineHeight;
     }
-    for (LetterSeed& seed : seeds) seed.home.z -= (z - kLineHeight) * 0.5f;
+    for (LetterSeed& seed : letterSeeds) seed.home.z -= (z - kLineHeight) * 0.5f;
 }
 
 void SeasonSpring::resetLetters() {
-    for (LetterSeed& s : seeds) {
+    for (LetterSeed& s : letterSeeds) {
         s.position = s.home;
         s.velocity.clear();
         s.targetOrientation.fromEuler(0, 180, 0);
@@ -214,19 +214,19 @@ void SeasonSpring::resetLetters() {
 
 void SeasonSpring::reset() {
     resetScene();
-    for (int i = 0; i < dandelionCount; ++i) {
-        placeDandelion(dandelions[i], i, 20);
-        dandelions[i].currentSegmentLength = 0;
-        dandelions[i].respawn();
+    for (int i = 0; i < plantCount; ++i) {
+        placeDandelion(plants[i], i, 20);
+        plants[i].currentSegmentLength = 0;
+        plants[i].respawn();
     }
-    for (LetterSeed& s : seeds) s.reset();
+    for (LetterSeed& s : letterSeeds) s.reset();
     resetLetters();
 }
 
 // A circle about the field's centre shrinks; letters outside it vanish behind a soft rim.
 void SeasonSpring::stepDissolve(int elapsed, int length) {
     float radius = (1.0f - (float)elapsed / length) * PAGE_HALF_DEPTH;
-    for (LetterSeed& s : seeds) {
+    for (LetterSeed& s : letterSeeds) {
         float d = std::sqrt(s.position.x * s.position.x + s.position.z * s.position.z);
         if (d > radius) s.alpha = 0;
         else if (d >= radius - 100.0f) s.alpha = 1.0f - (d - (radius - 100.0f)) * 0.01f;
@@ -236,32 +236,32 @@ void SeasonSpring::stepDissolve(int elapsed, int length) {
 
 void SeasonSpring::pickGroundPoint(int x, int y) {
     ViewMatrices view = currentViewMatrices();
-    prevGroundPoint = groundPoint;
+    prevGround = ground;
     PickRay ray;
     if (!pickRay(view, x, y, ray)) return;
     const Vec3 rayNear = ray.nearPoint;
-    rayDir = ray.direction;
+    rayDirection = ray.direction;
 
     Vec3 normal(0, 1, 0);
     float d = planeOffset(normal, Vec3(-1, 0, 0));
     // A ray along the ground never meets it: the point stays where it was, so this step blows nothing.
-    if (rayDir.y == 0) return;
-    float t = rayPlaneParameter(normal, d, rayNear, rayDir);
+    if (rayDirection.y == 0) return;
+    float t = rayPlaneParameter(normal, d, rayNear, rayDirection);
     if (!std::isfinite(t)) return;
-    Vec3 hit = rayNear + rayDir * t;
+    Vec3 hit = rayNear + rayDirection * t;
     if (!std::isfinite(hit.x) || !std::isfinite(hit.z)) return;
-    groundPoint = hit;
+    ground = hit;
 }
 
 void SeasonSpring::stepMeadow() {
     pickGroundPoint(mouseX(), mouseY());
 
     if (leftDown()) {
-        breath->push((prevGroundPoint.x - groundPoint.x) * 0.001f, (prevGroundPoint.z - groundPoint.z) * 0.001f);
+        blower->push((prevGround.x - ground.x) * 0.001f, (prevGround.z - ground.z) * 0.001f);
     } else {
-        if (gustFrame <= gustLength) {
-            double e = (1.0 - std::cos(kPi * gustFrame / gustLength)) * 0.5 * kGustStrength;
-            gustFrame += 1;
+        if (gustClock <= gustLength) {
+            double e = (1.0 - std::cos(kPi * gustClock / gustLength)) * 0.5 * kGustStrength;
+            gustClock += 1;
             gust.x = (float)(std::cos(gustAngle) * e);
             gust.z = (float)(std::sin(gustAngle) * e);
             if ((int)(randomFraction() * 60.0f) == 1) startGust();
@@ -269,25 +269,25 @@ void SeasonSpring::stepMeadow() {
             gust.x = gust.z = 0;
             startGust();
         }
-        windStep.x = (wind.x - gust.x) * 0.001f;
-        windStep.z = (wind.z - gust.z) * 0.001f;
-        wind.x -= windStep.x;
-        wind.z -= windStep.z;
-        for (Dandelion& d : dandelions) d.applyWind(wind.x, wind.z);
+        windStep.x = (windNow.x - gust.x) * 0.001f;
+        windStep.z = (windNow.z - gust.z) * 0.001f;
+        windNow.x -= windStep.x;
+        windNow.z -= windStep.z;
+        for (Dandelion& d : plants) d.applyWind(windNow.x, windNow.z);
     }
 
-    breath->update();
+    blower->update();
 
-    const MeadowVector out = breath->out;
+    const MeadowVector out = blower->out;
     if (out.x != 0 && out.z != 0) {
-        for (Dandelion& d : dandelions)
-            if (squaredDistanceXZ(d.base, groundPoint) < 122500.0f) d.blow(out.x, out.z);
-        for (LetterSeed& s : seeds)
+        for (Dandelion& d : plants)
+            if (squaredDistanceXZ(d.base, ground) < 122500.0f) d.blow(out.x, out.z);
+        for (LetterSeed& s : letterSeeds)
             if (!s.attached) s.blow(out.x, out.z);
     }
 
-    for (int i = 0; i < dandelionCount; ++i) {
-        Dandelion& d = dandelions[i];
+    for (int i = 0; i < plantCount; ++i) {
+        Dandelion& d = plants[i];
         d.update();
         if (d.dormant) {
             if (d.age >= d.respawnAge && d.seedsInFlight == 0) {
@@ -299,14 +299,14 @@ void SeasonSpring::stepMeadow() {
         }
     }
 
-    for (LetterSeed& s : seeds) {
+    for (LetterSeed& s : letterSeeds) {
         Dandelion* owner = s.owner;
         if (!owner) continue;
         if (!s.visible) {
             owner->regrowSeed(&s);
         } else if (!s.attached) {
             s.fly();
-        } else if (owner->blowCounter > 3 && squaredDistanceXZ(owner->base, groundPoint) < 3600.0f && leftDown()) {
+        } else if (owner->blowCounter > 3 && squaredDistanceXZ(owner->base, ground) < 3600.0f && leftDown()) {
             if ((int)(randomFraction() * 4.0f) == 1) owner->releaseSeed(&s, -out.x, -out.z);
         } else {
             owner->carrySeed(&s);
@@ -321,7 +321,7 @@ void SeasonSpring::draw() {
     glCallList(fieldList);
     glColor3f(0, 0, 0);
 
-    for (const Dandelion& d : dandelions)
+    for (const Dandelion& d : plants)
         if (!d.dormant) d.draw();
 
     glColor3f(0, 0, 0);
@@ -329,7 +329,7 @@ void SeasonSpring::draw() {
         font()->begin();
         glyphs.begin();
     }
-    for (const LetterSeed& s : seeds) {
+    for (const LetterSeed& s : letterSeeds) {
         if (!s.visible) continue;
         glColor4f(0, 0, 0, s.alpha);
         glPushMatrix();

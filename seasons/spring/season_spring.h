@@ -45,18 +45,20 @@ public:
     // One simulation step of the meadow.
     void stepMeadow();
 
-    std::vector<std::string> lines;  // the story wrapped as it lies on the field
-    std::vector<std::string> words;  // one dandelion each
-    int dandelionCount = 0;
-    std::vector<Dandelion> dandelions;
-    int seedCount = 0;
-    std::vector<LetterSeed> seeds;   // the letters of the words, in order
-    std::unique_ptr<Breath> breath;
-    MeadowVector wind;               // felt by the stalks; creeps toward the gust
-    int gustFrame = 0;
-    Vec3 groundPoint;
-    Vec3 prevGroundPoint;
-    Vec3 rayDir;
+    const std::vector<std::string>& lines() const { return storyLines; }  // as it lies on the field
+    const std::vector<std::string>& words() const { return storyWords; }  // one dandelion each
+    int dandelionCount() const { return plantCount; }
+    std::vector<Dandelion>& dandelions() { return plants; }
+    const std::vector<Dandelion>& dandelions() const { return plants; }
+    int seedCount() const { return letterSeedCount; }
+    std::vector<LetterSeed>& seeds() { return letterSeeds; }  // the letters of the words, in order
+    const std::vector<LetterSeed>& seeds() const { return letterSeeds; }
+    Breath& breath() { return *blower; }
+    const MeadowVector& wind() const { return windNow; }  // felt by the stalks; creeps toward the gust
+    int gustFrame() const { return gustClock; }
+    const Vec3& groundPoint() const { return ground; }
+    const Vec3& prevGroundPoint() const { return prevGround; }
+    const Vec3& rayDir() const { return rayDirection; }
 
 private:
     void stepDissolve(int elapsed, int length) override;
@@ -72,6 +74,18 @@ private:
     void startGust();
 
     const char* story = springStory;
+    std::vector<std::string> storyLines;
+    std::vector<std::string> storyWords;
+    int plantCount = 0;
+    std::vector<Dandelion> plants;
+    int letterSeedCount = 0;
+    std::vector<LetterSeed> letterSeeds;
+    std::unique_ptr<Breath> blower;
+    MeadowVector windNow;
+    int gustClock = 0;
+    Vec3 ground;
+    Vec3 prevGround;
+    Vec3 rayDirection;
     GLuint fieldList = 0;
     GlyphArrays glyphs;  // the font's quads, drawn as arrays
     SeedDirectionTable directions;

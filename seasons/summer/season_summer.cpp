@@ -30,8 +30,8 @@ SeasonSummer::SeasonSummer(const char* text) : SeasonScene(summerScene()), story
 void SeasonSummer::init(int w, int h, BitmapFont* f) {
     initScene(w, h, f);
     if (f) glyphs.build(*f);
-    unfoldAngle = 270.0f;
-    schoolingCounter = 0;
+    unfold = 270.0f;
+    schoolingFrames = 0;
 
     buildPondList();
     layOutStory(story);
@@ -54,9 +54,9 @@ void SeasonSummer::buildPondList() {
 }
 
 void SeasonSummer::layOutStory(const char* text) {
-    fish.clear();
-    schools.clear();
-    fishCount = schoolCount = 0;
+    swimmers.clear();
+    sentenceSchools.clear();
+    swimmerCount = sentenceCount = 0;
     BitmapFont* font = this->font();
     if (!text || !font) return;
 
@@ -64,10 +64,10 @@ void SeasonSummer::layOutStory(const char* text) {
     std::vector<std::vector<std::string>> tokens;
     for (const std::string& line : lines) {
         tokens.push_back(splitWords(line.c_str(), (int)line.size()));
-        fishCount += (int)tokens.back().size();
+        swimmerCount += (int)tokens.back().size();
     }
     const int lineCount = (int)lines.size();
-    fish.assign(fishCount, WordFish());
+    swimmers.assign(swimmerCount, WordFish());
 
     const float space = font->advanceOf(' ') * kGlyphScale;
     int k = 0;
@@ -75,7 +75,7 @@ void SeasonSummer::layOutStory(const char* text) {
         const float z = kGlyphScale * line;
         float cursor = 0;
         for (const std::string& token : tokens[line]) {
-            WordFish& f = fish[k++];
+            WordFish& f = swimmers[k++];
             f.init(token, font, kGlyphScale);
             f.glyphs = &glyphs;
             float x = (token.size() > 1 ? f.tailWidth : 0.0f) + cursor - 150.0f;
@@ -93,7 +93,7 @@ void SeasonSummer::layOutStory(const char* text) {
     }
     // Centre the block in depth.
     const float shift = 8.0f * (float)(lineCount - 1);
-    for (WordFish& f : fish) {
+    for (WordFish& f : swimmers) {
         f.position.z -= shift;
         f.home.z -= shift;
     }
@@ -103,30 +103,30 @@ void SeasonSummer::layOutStory(const char* text) {
     for (const std::vector<std::string>& lineTokens : tokens)
         for (const std::string& token : lineTokens) closesSentence.push_back(!token.empty() && token[0] == '.');
     for (bool closes : closesSentence)
-        if (closes) ++schoolCount;
-    schools.assign(schoolCount, SentenceSchool());
+        if (closes) ++sentenceCount;
+    sentenceSchools.assign(sentenceCount, SentenceSchool());
     int s = 0, firstFish = 0;
-    for (int i = 0; i < fishCount; ++i) {
+    for (int i = 0; i < swimmerCount; ++i) {
         if (!closesSentence[i]) continue;
-        SentenceSchool& school = schools[s];
-        school.init(fish.data(), firstFish, i, s);
+        SentenceSchool& school = sentenceSchools[s];
+        school.init(swimmers.data(), firstFish, i, s);
         school.minX = -PAGE_HALF_WIDTH, school.maxX = PAGE_HALF_WIDTH;
         school.minY = 100, school.maxY = 230;
         school.minZ = -PAGE_HALF_DEPTH, school.maxZ = PAGE_HALF_DEPTH;
         firstFish = i + 1;
         ++s;
     }
-    for (SentenceSchool& school : schools) {
-        school.schools = schools.data();
-        school.schoolCount = schoolCount;
+    for (SentenceSchool& school : sentenceSchools) {
+        school.schools = sentenceSchools.data();
+        school.schoolCount = sentenceCount;
     }
 }
 
 void SeasonSummer::reset() {
     resetScene();
-    unfoldAngle = 270.0f;
-    schoolingCounter = 0;
-    for (WordFish& f : fish) {
+    unfold = 270.0f;
+    schoolingFrames = 0;
+    for (WordFish& f : swimmers) {
         f.position = f.home;
         f.velocity.clear();
         f.heading = f.displayedHeading = 0.01f;
@@ -135,7 +135,7 @@ void SeasonSummer::reset() {
 }
 
 void SeasonSummer::stepPlay() {
-    if (schoolingCounter < kSchoolingDelay) ++schoolingCounter;
+    if (schoolingFrames < kSchoolingDelay) ++schoolingFrames;
     if (leftDown()) {
         if (!running()) return;
         scareFish();
@@ -144,21 +144,21 @@ void SeasonSummer::stepPlay() {
 }
 
 void SeasonSummer::animateFish() {
-    if (schoolingCounter >= kSchoolingDelay)
-        for (SentenceSchool& school : schools) school.update();
-    unfoldAngle += 1.0f;
-    if (unfoldAngle > 360.0f) unfoldAngle = 360.0f;
-    for (WordFish& f : fish) f.update();
+    if (schoolingFrames >= kSchoolingDelay)
+        for (SentenceSchool& school : sentenceSchools) school.update();
+    unfold += 1.0f;
+    if (unfold > 360.0f) unfold = 360.0f;
+    for (WordFish& f : swimmers) f.update();
 }
 
 void SeasonSummer::scareFish() {
     pickWaterPoint(mouseX(), mouseY());
-    for (SentenceSchool& school : schools) school.scatter();
+    for (SentenceSchool& school : sentenceSchools) school.scatter();
     Vec3 points[5];
     const float steps[4] = {0.2f, 0.4f, 0.6f, 0.8f};
-    for (int i = 0; i < 4; ++i) points[i] = rayNear + netPoint * steps[i];
-    points[4] = netPoint;
-    for (WordFish& f : fish)
+    for (int i = 0; i < 4; ++i) points[i] = rayNear + net * steps[i];
+    points[4] = net;
+    for (WordFish& f : swimmers)
         for (const Vec3& p : points) f.flee(p, kNetRadius);
 }
 
@@ -169,7 +169,7 @@ void SeasonSummer::pickWaterPoint(int x, int y) {
     if (!pickRay(view, x, y, ray)) return;
     rayNear = ray.nearPoint;
     Vec3 hit;
-    if (rayHitsPlane(ray, Vec3(0, 1, 0), Vec3(-1, 0, 0), hit)) netPoint = hit;
+    if (rayHitsPlane(ray, Vec3(0, 1, 0), Vec3(-1, 0, 0), hit)) net = hit;
 }
 
 void SeasonSummer::draw() {
@@ -181,13 +181,13 @@ void SeasonSummer::draw() {
         font()->begin();
         glyphs.begin();
     }
-    if (unfoldAngle == 360.0f) {
-        for (const WordFish& f : fish) f.draw();
+    if (unfold == 360.0f) {
+        for (const WordFish& f : swimmers) f.draw();
     } else {
-        const float k = (unfoldAngle - 270.0f) * 0.011111111f;
-        for (WordFish& f : fish) {
+        const float k = (unfold - 270.0f) * 0.011111111f;
+        for (WordFish& f : swimmers) {
             for (float& b : f.bend) b *= k;
-            f.drawUnfolding(unfoldAngle);
+            f.drawUnfolding(unfold);
         }
     }
     GlyphArrays::end();

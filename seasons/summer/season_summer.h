@@ -25,13 +25,16 @@ public:
     void reset() override;
     void draw() override;
 
-    int fishCount = 0;
-    std::vector<WordFish> fish;  // one per word, full stop and comma of the story, in text order
-    int schoolCount = 0;
-    std::vector<SentenceSchool> schools;  // one per sentence
-    Vec3 netPoint;  // where the pointer's ray last met the water
-    float unfoldAngle = 270.0f;  // 270 while the text lies flat, rising to 360 with the letters upright
-    int schoolingCounter = 0;    // frames of play so far, up to the schooling delay
+    // One fish per word, full stop and comma of the story, in text order; one school per sentence.
+    int fishCount() const { return swimmerCount; }
+    std::vector<WordFish>& fish() { return swimmers; }
+    const std::vector<WordFish>& fish() const { return swimmers; }
+    int schoolCount() const { return sentenceCount; }
+    std::vector<SentenceSchool>& schools() { return sentenceSchools; }
+    const std::vector<SentenceSchool>& schools() const { return sentenceSchools; }
+    const Vec3& netPoint() const { return net; }  // where the pointer's ray last met the water
+    float unfoldAngle() const { return unfold; }   // 270 with the text flat, 360 with the letters upright
+    int schoolingCounter() const { return schoolingFrames; }  // frames of play, up to the delay
 
 private:
     void stepPlay() override;
@@ -46,6 +49,13 @@ private:
     void layOutStory(const char* text);
 
     const char* story = nullptr;
+    int swimmerCount = 0;
+    std::vector<WordFish> swimmers;
+    int sentenceCount = 0;
+    std::vector<SentenceSchool> sentenceSchools;
+    Vec3 net;
+    float unfold = 270.0f;
+    int schoolingFrames = 0;
     GLuint pondList = 0;
     GlyphArrays glyphs;  // the font's quads, drawn as arrays
     Vec3 rayNear;        // the near end of the net's ray

@@ -32,26 +32,26 @@ SeasonWinter::~SeasonWinter() = default;
 void SeasonWinter::init(int w, int h, BitmapFont* f) {
     initScene(w, h, f);
     if (f) glyphs.build(*f);
-    for (float& c : letterColour) c = 0;
+    for (float& c : inkColour) c = 0;
 
     buildLists();
 
     const int storyLength = static_cast<int>(std::strlen(story));
     char* letters = stripSpaces(story, storyLength);
-    letterCount = static_cast<int>(std::strlen(letters));
+    flakeCount = static_cast<int>(std::strlen(letters));
     const std::vector<std::string> lines = wrapText(story, f, storyLength, kWrapWidth, kLetterSize);
 
-    tree = std::make_unique<SnowTree>(winterTreeRecords(), kBranchRadiusBase * 0.6f);
-    tree->boxList = boxList;
-    handle = std::make_unique<TrunkHandle>(17.0f);
-    handle->setAnchor(Vec3(0, 0, 0));
+    snowTree = std::make_unique<SnowTree>(winterTreeRecords(), kBranchRadiusBase * 0.6f);
+    snowTree->boxList = boxList;
+    ring = std::make_unique<TrunkHandle>(17.0f);
+    ring->setAnchor(Vec3(0, 0, 0));
 
-    snow.assign(letterCount, SnowLetter());
+    flakes.assign(flakeCount, SnowLetter());
     layoutLetters(lines, kLetterSize);
-    for (int i = 0; i < letterCount; ++i) {
-        snow[i].setSize(kLetterHalfSize, 0.6f);
-        snow[i].letter = letters[i];
-        snow[i].alpha = 1.0f;
+    for (int i = 0; i < flakeCount; ++i) {
+        flakes[i].setSize(kLetterHalfSize, 0.6f);
+        flakes[i].letter = letters[i];
+        flakes[i].alpha = 1.0f;
     }
     delete[] letters;
 
@@ -87,10 +87,10 @@ void SeasonWinter::layoutLetters(const std::vector<std::string>& lines, float si
         const int n = static_cast<int>(line.size());
         for (int i = 0; i < n; ++i) {
             if (i == 0) pen = advance(line[0]) * size * 0.5f;
-            if (line[i] != ' ' && line[i] != '\n' && k < letterCount) {
+            if (line[i] != ' ' && line[i] != '\n' && k < flakeCount) {
                 const Vec3 p(pen - 150.0f, 0, y);
-                snow[k].position = p;
-                snow[k].home = p;
+                flakes[k].position = p;
+                flakes[k].home = p;
                 ++k;
             }
             if (i != n - 1) {
@@ -102,11 +102,11 @@ void SeasonWinter::layoutLetters(const std::vector<std::string>& lines, float si
     }
     // The middle of the block lies on z = 0.
     const float shift = (y - size) * 0.5f;
-    for (SnowLetter& s : snow) s.home.z -= shift;
+    for (SnowLetter& s : flakes) s.home.z -= shift;
 }
 
 void SeasonWinter::resetLetters() {
-    for (SnowLetter& s : snow) {
+    for (SnowLetter& s : flakes) {
         s.position = s.home;
         s.angles = Vec3(0, 180, 180);
         // Every visit's page shows the whole text, black and opaque, with no snow left resting or
@@ -121,16 +121,16 @@ void SeasonWinter::resetLetters() {
 void SeasonWinter::reset() {
     resetScene();
     // A button still held when the scene was left never reports its release here: let go of the ring.
-    if (handle) handle->release();
-    if (tree) tree->alpha = 0;
-    for (float& c : letterColour) c = 0;
+    if (ring) ring->release();
+    if (snowTree) snowTree->alpha = 0;
+    for (float& c : inkColour) c = 0;
     resetLetters();
 }
 
 void SeasonWinter::stepDissolve(int elapsed, int length) {
     // The text vanishes from the outside in behind a soft edge 100 units wide.
     const double radius = (1.0 - double(elapsed) / length) * PAGE_HALF_DEPTH;
-    for (SnowLetter& s : snow) {
+    for (SnowLetter& s : flakes) {
         const double r = std::sqrt(double(s.position.x) * s.position.x + double(s.position.z) * s.position.z);
         if (r > radius) {
             s.alpha = 0;
@@ -144,8 +144,8 @@ void SeasonWinter::stepDissolve(int elapsed, int length) {
 
 // The letters become snow high above the page.
 void SeasonWinter::endDissolve() {
-    for (int i = 0; i < 3; ++i) letterColour[i] = kSnowColour[i];
-    for (SnowLetter& s : snow) {
+    for (int i = 0; i < 3; ++i) inkColour[i] = kSnowColour[i];
+    for (SnowLetter& s : flakes) {
         respawn(s);
         s.position.y += randomFraction() * 600;
     }
@@ -153,22 +153,22 @@ void SeasonWinter::endDissolve() {
 
 void SeasonWinter::stepPlay() {
     pickGroundPoint(mouseX(), mouseY());
-    if (handle->drag(groundPoint)) {
-        tree->shake(handle->pullAngle, handle->pullStrength);
-        releaseSnow(snow.data(), letterCount);
+    if (ring->drag(pullPoint)) {
+        snowTree->shake(ring->pullAngle, ring->pullStrength);
+        releaseSnow(flakes.data(), flakeCount);
     }
-    if (tree->alpha != 255) {
-        tree->alpha += 2;
-        if (tree->alpha > 255) tree->alpha = 255;
+    if (snowTree->alpha != 255) {
+        snowTree->alpha += 2;
+        if (snowTree->alpha > 255) snowTree->alpha = 255;
     }
     if (running()) stepSnow();
 }
 
 void SeasonWinter::stepSnow() {
-    if (letterCount <= 0) return;
-    tree->collide(snow.data(), letterCount);
-    const float ground = snow[0].halfSize;
-    for (SnowLetter& s : snow) {
+    if (flakeCount <= 0) return;
+    snowTree->collide(flakes.data(), flakeCount);
+    const float ground = flakes[0].halfSize;
+    for (SnowLetter& s : flakes) {
         if (!s.active) continue;
         s.addForce(s.velocity);
         s.addForce(Vec3(0, -0.015f, 0));
@@ -223,12 +223,12 @@ void SeasonWinter::releaseSnow(SnowLetter* letters, int count) {
 }
 
 void SeasonWinter::pickGroundPoint(int x, int y) {
-    view = currentViewMatrices();
+    pickView = currentViewMatrices();
     PickRay ray;
-    if (!pickRay(view, x, y, ray)) return;
+    if (!pickRay(pickView, x, y, ray)) return;
     Vec3 hit;
     // A ray along the ground finds no point: the last one stays.
-    if (rayHitsPlane(ray, Vec3(0, 1, 0), Vec3(-1, 0, 0), hit)) groundPoint = hit;
+    if (rayHitsPlane(ray, Vec3(0, 1, 0), Vec3(-1, 0, 0), hit)) pullPoint = hit;
 }
 
 void SeasonWinter::draw() {
@@ -238,19 +238,19 @@ void SeasonWinter::draw() {
     glColor3ub(255, 255, 255);
     glCallList(groundList);
 
-    const bool translucent = tree->alpha != 255;
+    const bool translucent = snowTree->alpha != 255;
     if (translucent) {
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
-    tree->draw();
-    handle->draw();
+    snowTree->draw();
+    ring->draw();
     if (translucent) glDisable(GL_BLEND);
 
     font()->begin();
     glyphs.begin();
-    for (const SnowLetter& s : snow) {
-        glColor4f(letterColour[0], letterColour[1], letterColour[2], s.alpha);
+    for (const SnowLetter& s : flakes) {
+        glColor4f(inkColour[0], inkColour[1], inkColour[2], s.alpha);
         glPushMatrix();
         glTranslatef(s.position.x, s.position.y, s.position.z);
         glRotatef(s.angles.x, 1, 0, 0);
@@ -267,9 +267,9 @@ void SeasonWinter::draw() {
 }
 
 void SeasonWinter::buttonPressed(int button) {
-    if (button == 1) handle->press();
+    if (button == 1) ring->press();
 }
 
 void SeasonWinter::buttonReleased(int button) {
-    if (button == 1 && handle) handle->release();
+    if (button == 1 && ring) ring->release();
 }

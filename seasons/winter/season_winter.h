@@ -38,16 +38,18 @@ public:
     // Throws every letter resting on a branch off the tree.
     void releaseSnow(SnowLetter* letters, int count);
 
-    int letterCount = 0;
-    std::vector<SnowLetter> snow;  // in the order of the story's non-blank characters
-    std::unique_ptr<SnowTree> tree;
-    std::unique_ptr<TrunkHandle> handle;
-    float letterColour[3] = {0, 0, 0};  // black on the page, pale once the letters are snow
-    Vec3 groundPoint;                   // the pointer's last point on the ground
-    ViewMatrices view{};                // the view it was picked through
+    // The letters, in the order of the story's non-blank characters.
+    int letterCount() const { return flakeCount; }
+    std::vector<SnowLetter>& snow() { return flakes; }
+    const std::vector<SnowLetter>& snow() const { return flakes; }
+    SnowTree* tree() const { return snowTree.get(); }
+    TrunkHandle* handle() const { return ring.get(); }
+    const float* letterColour() const { return inkColour; }  // black on the page, pale as snow
+    const Vec3& groundPoint() const { return pullPoint; }    // the pointer's last point on the ground
+    const ViewMatrices& view() const { return pickView; }    // the view it was picked through
 
 private:
-    void stepIntro() override { handle->park(); }
+    void stepIntro() override { ring->park(); }
     void stepDissolve(int elapsed, int length) override;
     void endDissolve() override;
     void stepPlay() override;
@@ -62,6 +64,13 @@ private:
     void buildLists();
 
     const char* story = nullptr;
+    int flakeCount = 0;
+    std::vector<SnowLetter> flakes;
+    std::unique_ptr<SnowTree> snowTree;
+    std::unique_ptr<TrunkHandle> ring;
+    float inkColour[3] = {0, 0, 0};
+    Vec3 pullPoint;
+    ViewMatrices pickView{};
     GLuint boxList = 0;     // a unit box, the shape of every branch
     GLuint groundList = 0;  // the page, just below the ground
     GlyphArrays glyphs;     // the font's quads, drawn as arrays

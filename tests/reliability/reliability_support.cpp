@@ -108,10 +108,10 @@ public:
 };
 
 void probeSpring(FiniteProbe& p, const SeasonSpring& s) {
-    p.vec("groundPoint", 0, s.groundPoint);
-    p.vec("rayDir", 0, s.rayDir);
-    for (int i = 0; i < (int)s.dandelions.size(); ++i) {
-        const Dandelion& d = s.dandelions[i];
+    p.vec("groundPoint", 0, s.groundPoint());
+    p.vec("rayDir", 0, s.rayDir());
+    for (int i = 0; i < (int)s.dandelions().size(); ++i) {
+        const Dandelion& d = s.dandelions()[i];
         p.value("dandelion.age", i, d.age);
         p.value("dandelion.growthRate", i, d.growthRate);
         p.value("dandelion.segmentLength", i, d.currentSegmentLength);
@@ -122,8 +122,8 @@ void probeSpring(FiniteProbe& p, const SeasonSpring& s) {
         p.matrix("dandelion.headMatrix", i, d.headMatrix);
         for (const Vec3& point : d.points) p.vec("dandelion.points", i, point);
     }
-    for (int i = 0; i < (int)s.seeds.size(); ++i) {
-        const LetterSeed& seed = s.seeds[i];
+    for (int i = 0; i < (int)s.seeds().size(); ++i) {
+        const LetterSeed& seed = s.seeds()[i];
         p.vec("seed.position", i, seed.position);
         p.vec("seed.velocity", i, seed.velocity);
         p.vec("seed.force", i, seed.force);
@@ -138,10 +138,10 @@ void probeSpring(FiniteProbe& p, const SeasonSpring& s) {
 }
 
 void probeSummer(FiniteProbe& p, const SeasonSummer& s) {
-    p.vec("netPoint", 0, s.netPoint);
-    p.value("unfoldAngle", 0, s.unfoldAngle);
-    for (int i = 0; i < (int)s.fish.size(); ++i) {
-        const WordFish& f = s.fish[i];
+    p.vec("netPoint", 0, s.netPoint());
+    p.value("unfoldAngle", 0, s.unfoldAngle());
+    for (int i = 0; i < (int)s.fish().size(); ++i) {
+        const WordFish& f = s.fish()[i];
         p.vec("fish.position", i, f.position);
         p.vec("fish.velocity", i, f.velocity);
         p.vec("fish.force", i, f.force);
@@ -159,8 +159,8 @@ void probeSummer(FiniteProbe& p, const SeasonSummer& s) {
         for (float a : f.turnAngle) p.value("fish.turnAngle", i, a);
         p.matrix("fish.travelMatrix", i, f.travelMatrix);
     }
-    for (int i = 0; i < (int)s.schools.size(); ++i) {
-        const SentenceSchool& school = s.schools[i];
+    for (int i = 0; i < (int)s.schools().size(); ++i) {
+        const SentenceSchool& school = s.schools()[i];
         p.vec("school.position", i, school.position);
         p.vec("school.velocity", i, school.velocity);
         p.vec("school.force", i, school.force);
@@ -171,10 +171,10 @@ void probeSummer(FiniteProbe& p, const SeasonSummer& s) {
 }
 
 void probeAutumn(FiniteProbe& p, const SeasonAutumn& s) {
-    p.vec("groundPoint", 0, s.groundPoint);
-    p.value("whirlwindRamp", 0, s.whirlwindRamp);
-    for (int i = 0; i < s.leafCount; ++i) {
-        const LeafBody& b = s.leaves[i];
+    p.vec("groundPoint", 0, s.groundPoint());
+    p.value("whirlwindRamp", 0, s.whirlwindRamp());
+    for (int i = 0; i < s.leafCount(); ++i) {
+        const LeafBody& b = s.leaves()[i];
         p.vec("leaf.position", i, b.position);
         p.vec("leaf.velocity", i, b.velocity);
         p.vec("leaf.angles", i, b.angles);
@@ -186,9 +186,9 @@ void probeAutumn(FiniteProbe& p, const SeasonAutumn& s) {
 }
 
 void probeWinter(FiniteProbe& p, const SeasonWinter& s) {
-    p.vec("groundPoint", 0, s.groundPoint);
-    for (int i = 0; i < (int)s.snow.size(); ++i) {
-        const SnowLetter& l = s.snow[i];
+    p.vec("groundPoint", 0, s.groundPoint());
+    for (int i = 0; i < (int)s.snow().size(); ++i) {
+        const SnowLetter& l = s.snow()[i];
         p.vec("snow.position", i, l.position);
         p.vec("snow.velocity", i, l.velocity);
         p.vec("snow.angles", i, l.angles);
@@ -196,15 +196,15 @@ void probeWinter(FiniteProbe& p, const SeasonWinter& s) {
         p.value("snow.maxSpeed", i, l.maxSpeed);
         p.vec("snow.forces", i, l.forces.total());
     }
-    if (s.tree) {
-        p.value("tree.sway.phase", 0, s.tree->sway.phase);
-        p.value("tree.sway.amplitude", 0, s.tree->sway.amplitude);
-        p.value("tree.shakeAngle", 0, s.tree->shakeAngle);
+    if (s.tree()) {
+        p.value("tree.sway.phase", 0, s.tree()->sway.phase);
+        p.value("tree.sway.amplitude", 0, s.tree()->sway.amplitude);
+        p.value("tree.shakeAngle", 0, s.tree()->shakeAngle);
     }
-    if (s.handle) {
-        p.vec("handle.point", 0, s.handle->point);
-        p.value("handle.pullAngle", 0, s.handle->pullAngle);
-        p.value("handle.pullStrength", 0, s.handle->pullStrength);
+    if (s.handle()) {
+        p.vec("handle.point", 0, s.handle()->point);
+        p.value("handle.pullAngle", 0, s.handle()->pullAngle);
+        p.value("handle.pullStrength", 0, s.handle()->pullStrength);
     }
 }
 
@@ -278,8 +278,8 @@ std::vector<std::string> visitStartSnapshot(int index, ASeason* scene) {
         if (!spring) return s.lines;
         s.common(*spring);
         // The plants are re-seeded at fresh random places and ages; what they start as is the same.
-        for (int i = 0; i < (int)spring->dandelions.size(); ++i) {
-            const Dandelion& d = spring->dandelions[i];
+        for (int i = 0; i < (int)spring->dandelions().size(); ++i) {
+            const Dandelion& d = spring->dandelions()[i];
             s.value("dandelion.state", i, d.state);
             s.value("dandelion.dormant", i, d.dormant);
             s.value("dandelion.seedsOnHead", i, d.seedsOnHead);
@@ -287,8 +287,8 @@ std::vector<std::string> visitStartSnapshot(int index, ASeason* scene) {
             s.value("dandelion.blowCounter", i, d.blowCounter);
             s.value("dandelion.segmentLength", i, d.currentSegmentLength);
         }
-        for (int i = 0; i < (int)spring->seeds.size(); ++i) {
-            const LetterSeed& seed = spring->seeds[i];
+        for (int i = 0; i < (int)spring->seeds().size(); ++i) {
+            const LetterSeed& seed = spring->seeds()[i];
             s.vec("seed.position", i, seed.position);
             s.vec("seed.velocity", i, seed.velocity);
             s.value("seed.attached", i, seed.attached);
@@ -302,10 +302,10 @@ std::vector<std::string> visitStartSnapshot(int index, ASeason* scene) {
         auto* summer = dynamic_cast<SeasonSummer*>(scene);
         if (!summer) return s.lines;
         s.common(*summer);
-        s.value("unfoldAngle", 0, summer->unfoldAngle);
-        s.value("schoolingCounter", 0, summer->schoolingCounter);
-        for (int i = 0; i < (int)summer->fish.size(); ++i) {
-            const WordFish& f = summer->fish[i];
+        s.value("unfoldAngle", 0, summer->unfoldAngle());
+        s.value("schoolingCounter", 0, summer->schoolingCounter());
+        for (int i = 0; i < (int)summer->fish().size(); ++i) {
+            const WordFish& f = summer->fish()[i];
             s.vec("fish.position", i, f.position);
             s.vec("fish.velocity", i, f.velocity);
             s.value("fish.heading", i, f.heading);
@@ -317,12 +317,12 @@ std::vector<std::string> visitStartSnapshot(int index, ASeason* scene) {
         auto* autumn = dynamic_cast<SeasonAutumn*>(scene);
         if (!autumn) return s.lines;
         s.common(*autumn);
-        s.value("whirlwindOn", 0, autumn->whirlwindOn);
-        s.value("whirlwindRamp", 0, autumn->whirlwindRamp);
-        s.value("reforming", 0, autumn->reforming);
+        s.value("whirlwindOn", 0, autumn->whirlwindOn());
+        s.value("whirlwindRamp", 0, autumn->whirlwindRamp());
+        s.value("reforming", 0, autumn->reforming());
         // Spin rates and each letter's own gravity carry over from visit to visit.
-        for (int i = 0; i < autumn->leafCount; ++i) {
-            const LeafBody& b = autumn->leaves[i];
+        for (int i = 0; i < autumn->leafCount(); ++i) {
+            const LeafBody& b = autumn->leaves()[i];
             s.vec("leaf.position", i, b.position);
             s.vec("leaf.velocity", i, b.velocity);
             s.vec("leaf.angles", i, b.angles);
@@ -333,12 +333,12 @@ std::vector<std::string> visitStartSnapshot(int index, ASeason* scene) {
         auto* winter = dynamic_cast<SeasonWinter*>(scene);
         if (!winter) return s.lines;
         s.common(*winter);
-        s.value("tree.alpha", 0, winter->tree ? winter->tree->alpha : -1);
-        s.value("handle.held", 0, winter->handle ? winter->handle->held : -1);
-        s.value("handle.grabbed", 0, winter->handle ? winter->handle->grabbed : -1);
-        for (int c = 0; c < 3; ++c) s.value("letterColour", c, winter->letterColour[c]);
-        for (int i = 0; i < (int)winter->snow.size(); ++i) {
-            const SnowLetter& l = winter->snow[i];
+        s.value("tree.alpha", 0, winter->tree() ? winter->tree()->alpha : -1);
+        s.value("handle.held", 0, winter->handle() ? winter->handle()->held : -1);
+        s.value("handle.grabbed", 0, winter->handle() ? winter->handle()->grabbed : -1);
+        for (int c = 0; c < 3; ++c) s.value("letterColour", c, winter->letterColour()[c]);
+        for (int i = 0; i < (int)winter->snow().size(); ++i) {
+            const SnowLetter& l = winter->snow()[i];
             s.vec("snow.position", i, l.position);
             s.vec("snow.angles", i, l.angles);
         }
@@ -523,13 +523,13 @@ namespace {
 
 bool interacting(ASeason* scene) {
     if (auto* s = dynamic_cast<SeasonSpring*>(scene)) {
-        for (const LetterSeed& seed : s->seeds)
+        for (const LetterSeed& seed : s->seeds())
             if (!seed.attached && seed.visible) return true;
         return false;
     }
     if (auto* s = dynamic_cast<SeasonSummer*>(scene)) return s->leftDown() && s->phase() == s->PHASE_PLAY;
-    if (auto* s = dynamic_cast<SeasonAutumn*>(scene)) return s->reforming;
-    if (auto* s = dynamic_cast<SeasonWinter*>(scene)) return s->handle && s->handle->grabbed;
+    if (auto* s = dynamic_cast<SeasonAutumn*>(scene)) return s->reforming();
+    if (auto* s = dynamic_cast<SeasonWinter*>(scene)) return s->handle() && s->handle()->grabbed;
     return false;
 }
 
@@ -577,14 +577,14 @@ bool Monkey::projectSceneTarget(float& x, float& y) {
     int index = sceneIndexOf(scene);
     Vec3 p;
     if (auto* s = dynamic_cast<SeasonSpring*>(scene)) {
-        if (s->dandelions.empty()) return false;
-        p = s->dandelions[random.below((int)s->dandelions.size())].base;
+        if (s->dandelions().empty()) return false;
+        p = s->dandelions()[random.below((int)s->dandelions().size())].base;
     } else if (auto* s = dynamic_cast<SeasonSummer*>(scene)) {
-        if (s->fish.empty()) return false;
-        p = s->fish[random.below((int)s->fish.size())].position;
+        if (s->fish().empty()) return false;
+        p = s->fish()[random.below((int)s->fish().size())].position;
     } else if (auto* s = dynamic_cast<SeasonAutumn*>(scene)) {
-        if (s->leafCount <= 0) return false;
-        p = s->leaves[random.below(s->leafCount)].position;
+        if (s->leafCount() <= 0) return false;
+        p = s->leaves()[random.below(s->leafCount())].position;
     } else if (index == 3) {
         p = Vec3(0, 0, 0);  // the ring at the foot of the trunk
     } else {

@@ -20,8 +20,8 @@ const int kWidth = 1024, kHeight = 768;
 // What a simulation step changes: the random generator, the plants' ages and the letters' places.
 std::vector<double> snapshot(const SeasonSpring& s) {
     std::vector<double> shot{(double)randomState()};
-    for (const Dandelion& d : s.dandelions) shot.push_back(d.age);
-    for (const LetterSeed& l : s.seeds) shot.insert(shot.end(), {l.position.x, l.position.y, l.position.z});
+    for (const Dandelion& d : s.dandelions()) shot.push_back(d.age);
+    for (const LetterSeed& l : s.seeds()) shot.insert(shot.end(), {l.position.x, l.position.y, l.position.z});
     return shot;
 }
 
@@ -60,8 +60,8 @@ protected:
     }
     LetterSeed* lettersOfAWord(size_t n) {  // the first word of n letters: its letters, in order
         int i = 0, k = 0;
-        while (scene->words.at(i).size() != n) k += (int)scene->words[i++].size();
-        return &scene->seeds[k];
+        while (scene->words().at(i).size() != n) k += (int)scene->words()[i++].size();
+        return &scene->seeds()[k];
     }
 };
 
@@ -84,27 +84,27 @@ TEST(SpringStory, CountsAndWords) {
 }
 
 TEST_F(SpringScene, OnePlantPerWordAndLettersLaidOutInReadingOrder) {
-    ASSERT_TRUE(scene->dandelionCount == 113 && scene->seedCount == 442);
-    for (int i = 0, k = 0; i < scene->dandelionCount; ++i) {
-        EXPECT_EQ(scene->dandelions[i].seedsOnHead, (int)scene->words[i].size());
-        for (size_t j = 0; j < scene->words[i].size(); ++j, ++k)
-            EXPECT_TRUE(scene->seeds[k].indexInWord == j && scene->seeds[k].owner == &scene->dandelions[i]) << k;
+    ASSERT_TRUE(scene->dandelionCount() == 113 && scene->seedCount() == 442);
+    for (int i = 0, k = 0; i < scene->dandelionCount(); ++i) {
+        EXPECT_EQ(scene->dandelions()[i].seedsOnHead, (int)scene->words()[i].size());
+        for (size_t j = 0; j < scene->words()[i].size(); ++j, ++k)
+            EXPECT_TRUE(scene->seeds()[k].indexInWord == j && scene->seeds()[k].owner == &scene->dandelions()[i]) << k;
     }
     // Letters in reading order, at homes on the wrapped lines 16 apart, centred on z = 0, left to right.
     int k = 0;
-    for (size_t l = 0; l < scene->lines.size(); ++l) {
+    for (size_t l = 0; l < scene->lines().size(); ++l) {
         float lastX = -PAGE_HALF_WIDTH;
-        for (char c : scene->lines[l]) {
+        for (char c : scene->lines()[l]) {
             if (c == ' ') continue;
-            ASSERT_LT(k, scene->seedCount);
-            const LetterSeed& s = scene->seeds[k++];
+            ASSERT_LT(k, scene->seedCount());
+            const LetterSeed& s = scene->seeds()[k++];
             EXPECT_EQ(s.letter, c) << "line " << l;
-            EXPECT_FLOAT_EQ(s.home.z, 16.0f * l - (scene->lines.size() - 1) * 8.0f);
+            EXPECT_FLOAT_EQ(s.home.z, 16.0f * l - (scene->lines().size() - 1) * 8.0f);
             EXPECT_TRUE(s.home.x > lastX && s.home.x < 150.0f && s.position.x == s.home.x);
             lastX = s.home.x;
         }
     }
-    EXPECT_EQ(k, scene->seedCount);
+    EXPECT_EQ(k, scene->seedCount());
 }
 
 TEST_F(SpringScene, PlantSproutsRipensLetsGoWithersSleepsAndRegrows) {
@@ -203,52 +203,52 @@ TEST_F(SpringScene, CtrlFreezesTheFieldAndTheHeldButtonTheWind) {
     run(100);
     scene->keyPressed(VK_CODE_CONTROL);
     const std::vector<double> before = snapshot(*scene);
-    float windX = scene->wind.x, windZ = scene->wind.z;
+    float windX = scene->wind().x, windZ = scene->wind().z;
     const float distance = scene->camera().distance;
     scene->mousePressed(5, 5, 4);  // the camera still answers the wheel and the keys
     scene->keyPressed(VK_CODE_A);
     run(60);
-    EXPECT_TRUE(snapshot(*scene) == before && scene->wind.x == windX && scene->camera().distance < distance - 1);
+    EXPECT_TRUE(snapshot(*scene) == before && scene->wind().x == windX && scene->camera().distance < distance - 1);
     scene->keyPressed(VK_CODE_CONTROL);
     run(1);
     EXPECT_NE(snapshot(*scene), before);
 
     scene->mouseMoved(500, 400);  // held still: no breath, and gust and wind wait
     scene->mousePressed(500, 400, 1);
-    const int gustFrame = scene->gustFrame;
-    windX = scene->wind.x, windZ = scene->wind.z;
+    const int gustFrame = scene->gustFrame();
+    windX = scene->wind().x, windZ = scene->wind().z;
     run(30);
-    EXPECT_TRUE(scene->gustFrame == gustFrame && scene->wind.x == windX && scene->wind.z == windZ);
-    for (const Dandelion& d : scene->dandelions)
+    EXPECT_TRUE(scene->gustFrame() == gustFrame && scene->wind().x == windX && scene->wind().z == windZ);
+    for (const Dandelion& d : scene->dandelions())
         EXPECT_TRUE(d.dormant || (d.spring->target.x == d.spring->rest.x && d.spring->target.z == d.spring->rest.z));
     scene->mouseReleased(500, 400, 1);
     run(1);
-    EXPECT_NE(scene->wind.x, windX);
+    EXPECT_NE(scene->wind().x, windX);
 }
 
 TEST_F(SpringScene, BreathWithAZeroComponentBlowsNothing) {
     runToPlay();
     run(20);
     pointAtGround(0, 0);
-    LetterSeed& seed = scene->seeds[0];
+    LetterSeed& seed = scene->seeds()[0];
     const float breaths[][2] = {{0, 5}, {5, 0}, {5, 5}};
     for (const auto& b : breaths) {
         seed.attached = false, seed.visible = true;  // a free letter high above the field
         seed.position = Vec3(0, 100, 0);
         seed.velocity.clear(), seed.force.clear(), seed.lingerForce.clear();
-        scene->breath->acc.x = b[0], scene->breath->acc.z = b[1];
+        scene->breath().acc.x = b[0], scene->breath().acc.z = b[1];
         scene->stepMeadow();
         const bool blows = b[0] != 0 && b[1] != 0;
         int pushed = 0;  // stalks whose target is more than rest and wind
-        for (const Dandelion& d : scene->dandelions)
-            pushed += d.spring->target.x != d.spring->rest.x + scene->wind.x && !d.dormant;
+        for (const Dandelion& d : scene->dandelions())
+            pushed += d.spring->target.x != d.spring->rest.x + scene->wind().x && !d.dormant;
         EXPECT_EQ(pushed > 0, blows);
         EXPECT_EQ(seed.velocity.x < 0 && seed.velocity.z < 0, blows);
         EXPECT_EQ(seed.velocity.x == 0 && seed.velocity.z == 0, !blows);
     }
     seed.visible = false;  // a landed letter collects the blow too
     seed.force.clear();
-    scene->breath->acc.x = scene->breath->acc.z = 5;
+    scene->breath().acc.x = scene->breath().acc.z = 5;
     scene->stepMeadow();
     EXPECT_LT(seed.force.x, 0.0f);
 }
@@ -268,25 +268,25 @@ TEST_F(SpringScene, RipeHeadLetsGoOneLetterAtATimeAndResetGathersThemAgain) {
     EXPECT_TRUE(d.seedsOnHead == 0 && d.state == d.WITHERING && d.seedsInFlight == 8);
     scene->reset();
     EXPECT_EQ(d.seedsInFlight, 0);
-    for (const LetterSeed& s : scene->seeds)
+    for (const LetterSeed& s : scene->seeds())
         EXPECT_TRUE(s.visible && s.attached && s.position.x == s.home.x && s.position.y == s.home.y);
 }
 
 TEST_F(SpringScene, PicksTheGroundAndKeepsItWhenTheRayMisses) {
     pointAtGround(30, -40);
-    const Vec3 first = scene->groundPoint;
+    const Vec3 first = scene->groundPoint();
     EXPECT_TRUE(std::fabs(first.x - 30) < 1 && std::fabs(first.y) < 1e-3f && std::fabs(first.z + 40) < 1);
     pointAtGround(-60, 10);
-    EXPECT_TRUE(scene->prevGroundPoint.x == first.x && std::fabs(scene->groundPoint.x + 60) < 1);
+    EXPECT_TRUE(scene->prevGroundPoint().x == first.x && std::fabs(scene->groundPoint().x + 60) < 1);
     // A view that cannot be inverted, or a ray along the ground, leaves the point where it was.
-    const float kept = scene->groundPoint.x;
+    const float kept = scene->groundPoint().x;
     ViewMatrices broken = view;
     std::fill(std::begin(broken.modelview), std::end(broken.modelview), 0.0);
     ViewMatrices level = makeViewMatrices(kWidth, kHeight, 60, Vec3(0, 0, 0), Vec3(100, 0, 0), Vec3(0, 1, 0));
     for (const ViewMatrices* v : {&broken, &level}) {
         setViewMatricesForTesting(v);
         scene->pickGroundPoint(kWidth / 2, kHeight / 2 - 1);
-        EXPECT_TRUE(scene->groundPoint.x == kept && scene->prevGroundPoint.x == kept);
+        EXPECT_TRUE(scene->groundPoint().x == kept && scene->prevGroundPoint().x == kept);
     }
 }
 

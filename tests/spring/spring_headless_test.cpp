@@ -28,7 +28,7 @@ TEST(SpringHeadless, MeadowBlownBareAndRegrown) {
     auto* scene = dynamic_cast<SeasonSpring*>(appCurrentSeason());
     ASSERT_TRUE(appStateId() == APP_SEASON && scene != nullptr);
     auto plantsIn = [&](unsigned char state) {
-        return std::count_if(scene->dandelions.begin(), scene->dandelions.end(),
+        return std::count_if(scene->dandelions().begin(), scene->dandelions().end(),
                              [&](const Dandelion& d) { return !d.dormant && d.state == state; });
     };
 
@@ -52,7 +52,7 @@ TEST(SpringHeadless, MeadowBlownBareAndRegrown) {
     Dandelion* bare = nullptr;
     Vec3 bareBase;
     for (int round = 0; round < 40 && !bare; ++round) {
-        for (Dandelion& d : scene->dandelions) {
+        for (Dandelion& d : scene->dandelions()) {
             const ViewMatrices v = currentViewMatrices();
             double wx, wy, wz;
             gluProject(d.base.x, 0, d.base.z, v.modelview, v.projection, v.viewport, &wx, &wy, &wz);
@@ -70,7 +70,7 @@ TEST(SpringHeadless, MeadowBlownBareAndRegrown) {
     // The bare plant withers and sleeps; once all its letters have landed it regrows elsewhere.
     ASSERT_TRUE(run.runUntil([&] { return !bare->dormant && bare->state != bare->WITHERING; }, 3600));
     EXPECT_TRUE(bare->base.x != bareBase.x || bare->base.z != bareBase.z);
-    for (const LetterSeed& s : scene->seeds)
+    for (const LetterSeed& s : scene->seeds())
         EXPECT_TRUE(s.owner != bare || (s.visible && s.attached));
 
     run.tapKey(VK_CODE_ESCAPE);  // fades to white and returns to the menu

@@ -24,8 +24,8 @@ struct SceneSettings {
     float zoomStep = 0.5f;   // per wheel step; a held A or Z zooms by a tenth of it each frame
     std::array<float, 3> swingFrom{{89.9f, 90.0f, 448.5f}};  // camera pitch, yaw (degrees), distance
     std::array<float, 3> swingTo{{0, 0, 0}};
-    // Pi as the scene's swing easing has always been worked out with; its frames depend on it to the
-    // last bit.
+    // The pi the swing eases with: 3.1415927, its float rounding or the full double; the swing's
+    // frames depend on which to the last bit.
     double swingPi = 3.1415927;
     bool buttonsAfterSwing = false;  // the buttons act only once the swing has ended
     bool swingEndResumes = false;    // the end of the swing undoes a pause (Ctrl) made before it

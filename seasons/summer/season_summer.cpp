@@ -34,7 +34,7 @@ void SeasonSummer::init(int w, int h, BitmapFont* f) {
     schoolingFrames = 0;
 
     buildPondList();
-    layOutStory(story);
+    layoutFish(story);
 
     std::fputs("Season Summer initialised\n", stdout);
     reset();
@@ -53,7 +53,7 @@ void SeasonSummer::buildPondList() {
     glEndList();
 }
 
-void SeasonSummer::layOutStory(const char* text) {
+void SeasonSummer::layoutFish(const char* text) {
     swimmers.clear();
     sentenceSchools.clear();
     swimmerCount = sentenceCount = 0;

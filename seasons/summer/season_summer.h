@@ -46,7 +46,7 @@ private:
     void animateFish();
     void buildPondList();
     // Lays the text out as fish on the pond and groups them into schools; needs only the font's metrics.
-    void layOutStory(const char* text);
+    void layoutFish(const char* text);
 
     const char* story = nullptr;
     int swimmerCount = 0;

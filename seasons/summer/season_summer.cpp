@@ -9,7 +9,7 @@
 
 namespace {
 
-const float kGlyphScale = 16.0f;
+const float kLetterSize = 16.0f;
 const float kWrapWidth = 260.0f;
 const float kNetRadius = 60.0f;
 const int kSchoolingDelay = 100;  // frames of play before the schools steer
@@ -60,7 +60,7 @@ void SeasonSummer::layoutFish(const char* text) {
     BitmapFont* font = this->font();
     if (!text || !font) return;
 
-    const std::vector<std::string> lines = wrapText(text, font, (int)std::strlen(text), kWrapWidth, kGlyphScale);
+    const std::vector<std::string> lines = wrapText(text, font, (int)std::strlen(text), kWrapWidth, kLetterSize);
     std::vector<std::vector<std::string>> tokens;
     for (const std::string& line : lines) {
         tokens.push_back(splitWords(line.c_str(), (int)line.size()));
@@ -69,14 +69,14 @@ void SeasonSummer::layoutFish(const char* text) {
     const int lineCount = (int)lines.size();
     swimmers.assign(swimmerCount, WordFish());
 
-    const float space = font->advanceOf(' ') * kGlyphScale;
+    const float space = font->advanceOf(' ') * kLetterSize;
     int k = 0;
     for (int line = 0; line < lineCount; ++line) {
-        const float z = kGlyphScale * line;
+        const float z = kLetterSize * line;
         float cursor = 0;
         for (const std::string& token : tokens[line]) {
             WordFish& f = swimmers[k++];
-            f.init(token, font, kGlyphScale);
+            f.init(token, font, kLetterSize);
             f.glyphs = &glyphs;
             float x = (token.size() > 1 ? f.tailWidth : 0.0f) + cursor - 150.0f;
             cursor += f.totalWidth;

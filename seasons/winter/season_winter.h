@@ -49,6 +49,7 @@ public:
     const ViewMatrices& view() const { return pickView; }    // the view it was picked through
 
 private:
+    // Until the play phase the ring is parked far off: not drawn, and the tree cannot be touched.
     void stepIntro() override { ring->park(); }
     void stepDissolve(int elapsed, int length) override;
     void endDissolve() override;

@@ -58,7 +58,8 @@ WaitPlan planWait(int64_t ticksLeft, int64_t frequency) {
 
 void runMainLoop(FrameTimer& timer, const MainLoopHooks& hooks) {
     do {
-        hooks.drainMessages();
+        for (int handled = 1; hooks.handleMessage(); ++handled)
+            if (handled >= kMessagesPerTurn && timer.ticksUntilDue() == 0) break;
         int64_t due = timer.due;
         if (timer.frameDue()) {
             FrameLog* log = frameLog;

@@ -10,6 +10,7 @@
 #endif
 
 #include "app/frame_timer.h"
+#include "app/input_journal.h"
 #include "app/platform.h"
 #include "framework/application.h"
 
@@ -65,6 +66,7 @@ void runMainLoop(FrameTimer& timer, const MainLoopHooks& hooks) {
             FrameLog* log = frameLog;
             int64_t cpuStart = log ? cpuMicroseconds() : 0;
             appUpdate();
+            inputJournalFrameDone();
             appDraw();
             if (log) recordFrame(*log, timer, due, cpuStart);
             continue;

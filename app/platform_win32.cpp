@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/frame_timer.h"
+#include "app/input_journal.h"
 #include "app/main_loop.h"
 #include "app/platform.h"
 #include "app/window_size.h"
@@ -213,6 +214,10 @@ int runWin32Program(HINSTANCE instance) {
     ShowWindow(windowHandle, SW_SHOW);
     UpdateWindow(windowHandle);
 
+    // VELMORA_INPUT_JOURNAL: the input and states of this run, for replaying it headless.
+    if (inputJournalOpenFromEnvironment())
+        handlers = Win32InputHandlers{journalKeyDown, journalKeyUp, journalMouseMove, journalMouseDown,
+                                      journalMouseUp};
     quitCode = 0;
     appInit(screenWidth, screenHeight);  // starts with quitRequested clear
     if (!quitRequested()) {

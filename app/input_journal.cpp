@@ -42,8 +42,6 @@ bool inputJournalOpenFromEnvironment() {
     return true;
 }
 
-bool inputJournalActive() { return journal != nullptr; }
-
 void inputJournalFrameDone() {
     if (!journal) return;
     framesDone += 1;

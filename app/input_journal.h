@@ -14,7 +14,6 @@
 
 // Opens the file named by VELMORA_INPUT_JOURNAL (truncating it); false when unset or not writable.
 bool inputJournalOpenFromEnvironment();
-bool inputJournalActive();
 // Called by the loop after every frame's update: counts the frame, notes a change of state and every
 // thirtieth frame.
 void inputJournalFrameDone();

@@ -8,7 +8,7 @@
 #   goes (some fifty on a fresh machine). While the archive syncs, the i386 index can be out of step
 #   with amd64 ("File has unexpected size", "Mirror sync in progress", unmet dependencies): the update
 #   and install are retried.
-#   64-bit Wine (the fallback): wine64 with its amd64 libraries, no i386 at all.
+#   64-bit Wine (the fallback): wine and wine64 with their amd64 libraries, no i386 at all.
 #
 # wine_install 32|64 returns 0 when installed; otherwise it sets $wine_reason and returns 2 when the
 # packages cannot be had here at all (no root, no answer from the package servers) and 1 when apt
@@ -16,10 +16,11 @@
 wine_packages_32=(wine wine32:i386 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386 libx11-6:i386
                   libxext6:i386 libxrender1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386 libxfixes3:i386
                   libxinerama1:i386 libxcomposite1:i386 libxxf86vm1:i386 libfreetype6:i386 libfontconfig1:i386)
-wine_packages_64=(wine64 libgl1:amd64 libglx-mesa0:amd64 libgl1-mesa-dri:amd64 libx11-6:amd64 libxext6:amd64
-                  libxrender1:amd64 libxrandr2:amd64 libxi6:amd64 libxcursor1:amd64 libxfixes3:amd64
+wine_packages_64=(wine wine64 libgl1:amd64 libglx-mesa0:amd64 libgl1-mesa-dri:amd64 libx11-6:amd64
+                  libxext6:amd64 libxrender1:amd64 libxrandr2:amd64 libxi6:amd64 libxcursor1:amd64 libxfixes3:amd64
                   libxinerama1:amd64 libxcomposite1:amd64 libxxf86vm1:amd64 libfreetype6:amd64 libfontconfig1:amd64)
 wine_reason=
+network_errors='Could not resolve\|Temporary failure resolving\|Could not connect\|Connection timed out\|Network is unreachable'
 
 wine_installed() {  # wine_installed 32|64
   local -n list=wine_packages_$1
@@ -52,9 +53,8 @@ wine_install() {  # wine_install 32|64
     echo "wine-install: $bits-bit Wine, attempt $attempt: apt-get update"
     timeout 600 "${apt[@]}" update >"$log" 2>&1
     if ! apt-cache policy "$probe" 2>/dev/null | grep -q 'Candidate: [0-9]'; then
-      if grep -q 'Could not resolve\|Temporary failure resolving\|Could not connect\|Connection timed out\|Network is unreachable\|Could not get lock' "$log" &&
-         ! grep -q 'unexpected size\|Hash Sum mismatch\|sync in progress' "$log"; then
-        wine_reason="no answer from the package servers: $(grep -m1 'Could not\|Temporary failure\|timed out\|unreachable' "$log" | head -c 200)"
+      if grep -q "$network_errors" "$log" && ! grep -q 'unexpected size\|Hash Sum mismatch\|sync in progress' "$log"; then
+        wine_reason="no answer from the package servers: $(grep -m1 "$network_errors" "$log" | head -c 200)"
       else
         wine_reason="the package index has no $probe: $(grep -m1 'unexpected size\|Hash Sum\|sync\|^E: ' "$log" | head -c 200)"
       fi
@@ -66,7 +66,11 @@ wine_install() {  # wine_install 32|64
       rm -f "$log"
       return 0
     fi
-    wine_reason="apt-get install failed: $(grep -m1 '^E: \|but it is not\|but .* is to be installed' "$log" | head -c 200)"
+    if grep -q "$network_errors" "$log"; then
+      wine_reason="no answer from the package servers: $(grep -m1 "$network_errors" "$log" | head -c 200)"
+    else
+      wine_reason="apt-get install failed: $(grep -m1 '^E: \|but it is not\|but .* is to be installed' "$log" | head -c 200)"
+    fi
   done
   sed 's/^/wine-install: apt: /' "$log" | tail -n 15
   rm -f "$log"

@@ -51,13 +51,13 @@ bool compareShots(const std::string& name, const std::string& mine, const std::s
     int largest = 0;
     for (size_t p = 0; p < pixels; ++p) {
         int worst = 0;
-        for (size_t c = 0; c < 3; ++c) worst = std::max(worst, std::abs(a[18 + 3 * p + c] - b[18 + 3 * p + c]));
+        for (size_t i = 18 + 3 * p; i < 21 + 3 * p; ++i) worst = std::max(worst, std::abs(a[i] - b[i]));
         largest = std::max(largest, worst);
         differing += worst > kChannelSlack;
     }
     bool same = std::memcmp(a.data(), b.data(), 18) == 0 && differing <= pixels * kPixelShare;
-    std::printf("%s: %zu of %zu pixels differ by more than %d (largest channel difference %d): %s\n", name.c_str(),
-                differing, pixels, kChannelSlack, largest, same ? "match" : "DIFFERENT");
+    std::printf("%s: %zu of %zu pixels differ by more than %d (largest channel difference %d): %s\n",
+                name.c_str(), differing, pixels, kChannelSlack, largest, same ? "match" : "DIFFERENT");
     return same;
 }
 
@@ -74,8 +74,9 @@ void apply(const JournalEvent& e) {
 
 int main(int argc, char** argv) {
     int w = 0, h = 0;
-    if (argc < 3 || std::sscanf(argv[1], "%dx%d", &w, &h) != 2 || (std::strcmp(argv[2], "--menu-rows") && argc < 4)) {
-        std::fprintf(stderr, "usage: velmora_journal_replay WxH --menu-rows | WxH <journal> <screenshots dir>\n");
+    bool rows = argc > 2 && !std::strcmp(argv[2], "--menu-rows");
+    if (argc < 3 || std::sscanf(argv[1], "%dx%d", &w, &h) != 2 || (!rows && argc < 4)) {
+        std::fprintf(stderr, "usage: velmora_journal_replay WxH --menu-rows | WxH <journal> <shots dir>\n");
         return 2;
     }
     HeadlessRun run(w, h);
@@ -83,7 +84,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no headless context: %s\n", run.error().c_str());
         return 1;
     }
-    if (!std::strcmp(argv[2], "--menu-rows")) {
+    if (rows) {
         for (int i = 0; i < 4; ++i) {
             float left, top, right, bottom;
             appMenuRowRect(i, left, top, right, bottom);
@@ -103,7 +104,7 @@ int main(int argc, char** argv) {
         while (run.frame() < e.frame && run.runFrames(1)) {
         }
         if (run.frame() < e.frame) {
-            std::printf("the replay ended at frame %d, before the journal's frame %d\n", run.frame(), e.frame);
+            std::printf("the replay ended at frame %d, before the journal's %d\n", run.frame(), e.frame);
             ok = false;
             break;
         }

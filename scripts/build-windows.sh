@@ -26,7 +26,10 @@ echo "== Windows executable (mingw-w64, $target)"
 packages=(cmake make $compiler googletest libstb-dev)
 missing=()
 for p in "${packages[@]}"; do
-  [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" = "install ok installed" ] || missing+=("$p")
+  # The native or architecture-independent package: with i386 added (32-bit Wine), a library can be
+  # installed twice over.
+  dpkg-query -W -f='${Status} ${Architecture}\n' "$p" 2>/dev/null |
+    grep -qE "^install ok installed ($(dpkg --print-architecture)|all)\$" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"

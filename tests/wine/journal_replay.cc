@@ -27,7 +27,7 @@ namespace {
 
 // Both programs draw with llvmpipe and compute in SSE2, but the Windows one is a 32-bit build: its
 // Mesa is the i386 one and its C library's sines and powers are other code, so a blended edge can round
-// the other way or a letter stand a hair apart: up to 3 of the 786432 pixels of a 1024 x 768
+// the other way or a letter stand a hair apart: up to 4 of the 786432 pixels of a 1024 x 768
 // screenshot differed by more than kChannelSlack in the runs measured (none in the menu and the fades;
 // a 64-bit build matched bit for bit; the x87 build before SSE2 drifted apart by up to 3590). A wrong
 // colour, a shifted or missing letter, another camera or a stale frame changes thousands. A screenshot

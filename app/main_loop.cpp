@@ -10,6 +10,7 @@
 #endif
 
 #include "app/frame_timer.h"
+#include "app/input_journal.h"
 #include "app/platform.h"
 #include "framework/application.h"
 
@@ -58,12 +59,14 @@ WaitPlan planWait(int64_t ticksLeft, int64_t frequency) {
 
 void runMainLoop(FrameTimer& timer, const MainLoopHooks& hooks) {
     do {
-        hooks.drainMessages();
+        for (int handled = 1; hooks.handleMessage(); ++handled)
+            if (handled >= kMessagesPerTurn && timer.ticksUntilDue() == 0) break;
         int64_t due = timer.due;
         if (timer.frameDue()) {
             FrameLog* log = frameLog;
             int64_t cpuStart = log ? cpuMicroseconds() : 0;
             appUpdate();
+            inputJournalFrameDone();
             appDraw();
             if (log) recordFrame(*log, timer, due, cpuStart);
             continue;

@@ -1,4 +1,4 @@
-// The fixed-rate main loop: drain the window's messages, run one update and one draw whenever the
+// The fixed-rate main loop: handle the window's messages, run one update and one draw whenever the
 // frame timer says a frame is due, and between frames sleep until shortly before the next one is due
 // instead of spinning a core.
 #pragma once
@@ -8,7 +8,7 @@
 class FrameTimer;
 
 struct MainLoopHooks {
-    void (*drainMessages)();                 // dispatches every waiting message
+    bool (*handleMessage)();                 // dispatches one waiting message; false when none waits
     void (*waitForMessages)(int milliseconds);  // returns early when a message arrives
     void (*sleepMicroseconds)(int microseconds);
 };
@@ -22,7 +22,10 @@ struct WaitPlan {
 };
 WaitPlan planWait(int64_t ticksLeft, int64_t frequency);
 
-// Runs until the application asks to quit.
+// Runs until the application asks to quit. Each turn handles the waiting messages first; under a flood
+// that never empties the queue, the turn ends once a frame is due and at least kMessagesPerTurn were
+// handled, so frames go on while input keeps coming (and input still moves when frames run late).
+const int kMessagesPerTurn = 32;
 void runMainLoop(FrameTimer& timer, const MainLoopHooks& hooks);
 
 // Tunes the C library's allocator for the software renderer, once, before the GL context is made:

@@ -86,9 +86,11 @@ void dispatch(const SDL_Event& e) {
     }
 }
 
-void drainMessages() {
+bool handleMessage() {
     SDL_Event e;
-    while (SDL_PollEvent(&e)) dispatch(e);
+    if (!SDL_PollEvent(&e)) return false;
+    dispatch(e);
+    return true;
 }
 
 void waitForMessages(int milliseconds) { SDL_WaitEventTimeout(nullptr, milliseconds); }
@@ -177,7 +179,7 @@ int runSdlProgram() {
     appInit(drawableWidth > 0 ? drawableWidth : screenWidth, drawableHeight > 0 ? drawableHeight : screenHeight);
     frameLogMark("app_init");
     if (!quitRequested()) {
-        MainLoopHooks hooks{drainMessages, waitForMessages, sleepMicroseconds};
+        MainLoopHooks hooks{handleMessage, waitForMessages, sleepMicroseconds};
         runMainLoop(programFrameTimer(), hooks);
     }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/frame_timer.h"
+#include "app/input_journal.h"
 #include "app/main_loop.h"
 #include "app/platform.h"
 #include "app/window_size.h"
@@ -66,18 +67,18 @@ void setupPixelFormat(HDC dc) {
 int lowWord(LPARAM lParam) { return (int)(unsigned)LOWORD(lParam); }
 int highWord(LPARAM lParam) { return (int)(unsigned)HIWORD(lParam); }
 
-void drainMessages() {
+bool handleMessage() {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            // Not dispatched; the queue is still drained, and the loop ends after this turn.
-            quitCode = msg.wParam;
-            requestQuit();
-            continue;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (msg.message == WM_QUIT) {
+        // Not dispatched; the loop ends after this turn.
+        quitCode = msg.wParam;
+        requestQuit();
+        return true;
     }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    return true;
 }
 
 void waitForMessages(int milliseconds) {
@@ -213,10 +214,14 @@ int runWin32Program(HINSTANCE instance) {
     ShowWindow(windowHandle, SW_SHOW);
     UpdateWindow(windowHandle);
 
+    // VELMORA_INPUT_JOURNAL: the input and states of this run, for replaying it headless.
+    if (inputJournalOpenFromEnvironment())
+        handlers = Win32InputHandlers{journalKeyDown, journalKeyUp, journalMouseMove, journalMouseDown,
+                                      journalMouseUp};
     quitCode = 0;
     appInit(screenWidth, screenHeight);  // starts with quitRequested clear
     if (!quitRequested()) {
-        MainLoopHooks hooks{drainMessages, waitForMessages, sleepMicroseconds};
+        MainLoopHooks hooks{handleMessage, waitForMessages, sleepMicroseconds};
         runMainLoop(programFrameTimer(), hooks);
     }
 

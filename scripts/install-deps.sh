@@ -12,8 +12,10 @@ fi
 
 missing=()
 for p in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-  [ "$status" = "install ok installed" ] || missing+=("$p")
+  # The native or architecture-independent package: with i386 added (32-bit Wine), a library can be
+  # installed twice over.
+  dpkg-query -W -f='${Status} ${Architecture}\n' "$p" 2>/dev/null |
+    grep -qE "^install ok installed ($(dpkg --print-architecture)|all)\$" || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 

@@ -1,23 +1,34 @@
 #!/usr/bin/env bash
-# Smoke run of the Windows program under 32-bit Wine and Xvfb, in a throwaway Wine prefix:
-#   - the window "Velmora" opens at the screen's size (Xvfb runs at the size the program asks for);
-#   - the menu appears: F12 screenshots are taken until the picture holds still, and the menu is
-#     compared with the one the Linux program draws (when its binary is given);
-#   - the screenshot has the screen's size and a 24-bit TGA header;
-#   - Escape on the menu plays the closing sequence and ends the program with exit code 0;
-#   - then the Windows-only tests (velmora_win32_tests.exe), when built, pass in the same Wine.
+# Smoke run of the Windows program under Wine and Xvfb (1024 x 768), in a throwaway Wine prefix,
+# driven with xdotool as a visitor would:
+#   - the window "Velmora" opens at the screen's size; the menu appears;
+#   - each of the four seasons is entered from the menu; in each the reading pause is skipped with a
+#     click, the left button is held and moved, the camera is dragged round with the right button, the
+#     wheel is turned, an F12 screenshot is saved, and Escape leaves the scene;
+#   - quick input during the fades: clicks while a scene fades out, the next season chosen while the
+#     last one is still fading (its row clicked until the program takes it), a flood of pointer moves,
+#     Escape and F12 during the closing; Escape on the menu ends the program with exit code 0;
+#   - every wait is bounded: a screenshot that does not come, a state not reached or a program that does
+#     not end fails the run (frames that stop while messages are still read show up here);
+#   - the program keeps a journal of the input it was given, frame by frame (app/input_journal.h); the
+#     Linux build replays it headless and draws the same screenshots, which must match the program's
+#     within the tolerance stated in tests/wine/journal_replay.cc;
+#   - then the Windows-only tests (velmora_win32_tests.exe) pass in the same Wine.
 #
-# usage: wine-smoke.sh [build-windows dir] [Linux velmora binary]
-#   VELMORA_SMOKE_KEEP=<folder> keeps the menu screenshots there.
+# usage: wine-smoke.sh [build-windows dir] [Linux build dir]
+#   The Linux build dir must hold tests/velmora_journal_replay (built with the tests).
+#   VELMORA_WINE_BITS=64 runs the 64-bit fallback even where 32-bit Wine can be had.
+#   VELMORA_SMOKE_KEEP=<folder> keeps the screenshots, the journal and the logs there.
 #
-# 32-bit Wine needs Debian's i386 architecture. That install is kept apart from every other one: it
-# runs on its own apt lists (a half-synced i386 index never reaches the system's lists), it may not
-# change any installed package, and it is retried. When it cannot be done the run prints
-# "SKIPPED: <reason>" and exits 0; every other problem prints "FAIL: <reason>" and exits 1.
+# Wine is installed as a user would (scripts/wine-install.sh): 32-bit Wine from Debian's i386
+# architecture. Where that cannot be had but wine64 can, the same sources are built for 64-bit Windows
+# (scripts/build-windows.sh --64) and run instead, and the run says so. With neither, the run prints
+# "SKIPPED: <reason>" and exits 0 (no root, no answer from the package servers); every other problem
+# prints "FAIL: <reason>" and exits 1.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(readlink -f "${1:-$root/build-windows}")
-linux_velmora=${2:+$(readlink -f "$2")}
+linux_build=$(readlink -f "${2:-$root/build}")
 width=1024
 height=768
 start_seconds=$SECONDS
@@ -29,215 +40,154 @@ skip() {
 }
 fail() {
   echo "FAIL: $*"
+  [ -n "${work:-}" ] && keep
   exit 1
 }
+keep() {
+  [ -n "${VELMORA_SMOKE_KEEP:-}" ] || return 0
+  mkdir -p "$VELMORA_SMOKE_KEEP" && cp -r "$work/run" "$work/replay" "$work"/*.log "$VELMORA_SMOKE_KEEP"/ 2>/dev/null
+}
 
-exe=$build/velmora.exe
-[ -f "$exe" ] || fail "$exe is missing (run scripts/build-windows.sh first)"
+replay=$linux_build/tests/velmora_journal_replay
+[ -x "$replay" ] || fail "$replay is missing (build the Linux tests first)"
 for tool in Xvfb xdotool; do
   command -v $tool >/dev/null || fail "$tool is not installed (scripts/install-deps.sh --test installs it)"
 done
 
-# ---- 32-bit Wine, installed apart -----------------------------------------------------------------
+# ---- Wine: 32-bit, or the 64-bit fallback ---------------------------------------------------------
 
-i386_packages=(wine32:i386 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386 libx11-6:i386 libxext6:i386
-               libxrender1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386 libxfixes3:i386
-               libxinerama1:i386 libxcomposite1:i386 libxxf86vm1:i386 libfreetype6:i386 libfontconfig1:i386)
-wine_packages=(wine "${i386_packages[@]}")
-
-installed() { [ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" = "install ok installed" ]; }
-all_installed() {
-  local p
-  for p in "${wine_packages[@]}"; do installed "$p" || return 1; done
-}
-
-install_wine32() {
-  all_installed && return 0
-  local sudo=
-  if [ "$(id -u)" -ne 0 ]; then
-    sudo -n true 2>/dev/null || skip "32-bit Wine is not installed and there is no root or sudo to install it"
-    sudo="sudo -n"
-  fi
-  [ "$(dpkg --print-architecture)" = amd64 ] || skip "32-bit Wine is set up here only on amd64 hosts"
-
-  # The index is read into lists of its own and resolved with the i386 architecture named only on
-  # apt's command line; dpkg learns of i386 just before the install itself, and forgets it again when
-  # nothing of i386 got installed. Other apt runs meanwhile never see the i386 index.
-  local lists=/var/lib/velmora-wine32/lists
-  local added=0
-  $sudo mkdir -p "$lists/partial"
-  local apt=($sudo env DEBIAN_FRONTEND=noninteractive apt-get -o "Dir::State::Lists=$lists"
-             -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache=
-             -o APT::Architectures::=amd64 -o APT::Architectures::=i386)
-  local reason= attempt log left
-  local deadline=$((SECONDS + 420))  # the whole install, retries included
-  log=$(mktemp)
-  for attempt in 1 2 3; do
-    left=$((deadline - SECONDS))
-    if [ $left -lt 60 ]; then
-      reason="${reason:-no time left} (gave up after $((420 - left)) s)"
-      break
-    fi
-    say "installing 32-bit Wine, attempt $attempt"
-    if ! timeout $left "${apt[@]}" update -qq >"$log" 2>&1 || grep -q '^E: ' "$log"; then
-      reason="the i386 package index could not be read ($(grep -m1 -o '[^ ]*[Ss]ync[^.]*\|File has unexpected size.*\|Failed to fetch.*' "$log" | head -c 200))"
-    elif ! timeout 60 "${apt[@]}" install -s --no-install-recommends "${wine_packages[@]}" >"$log" 2>&1; then
-      reason="the i386 packages cannot be resolved ($(grep -m1 '^E: \|but it is not\|but .* is to be installed' "$log" | head -c 200))"
-    elif grep -q '^Remv \|^Inst [^ ]* \[' "$log"; then
-      # i386 libraries must match the installed amd64 ones exactly: nothing installed may change.
-      local changed
-      changed=$(grep '^Remv \|^Inst [^ ]* \[' "$log" | awk '{print $2}')
-      reason="32-bit Wine needs i386 libraries of exactly the installed amd64 versions, and installing it would change $(wc -l <<<"$changed") installed packages ($(head -n 6 <<<"$changed" | tr '\n' ' ')...)"
-      break
-    elif ! { dpkg --print-foreign-architectures | grep -qx i386 || { $sudo dpkg --add-architecture i386 && added=1; }; }; then
-      reason="dpkg --add-architecture i386 failed"
-      break
-    elif timeout $((deadline - SECONDS > 60 ? deadline - SECONDS : 60)) \
-         "${apt[@]}" install -y -qq --no-install-recommends "${wine_packages[@]}" >"$log" 2>&1 \
-         && all_installed; then
-      rm -f "$log"
-      return 0
-    else
-      reason="apt-get install failed ($(grep -m1 '^E: ' "$log" | head -c 200))"
-    fi
-    [ $attempt -lt 3 ] && sleep $((attempt * 20))
-  done
-  rm -f "$log"
-  # Leave the system as it was: no i386 architecture without i386 packages, no private lists.
-  if [ $added = 1 ] && ! dpkg-query -W -f='${binary:Package}\n' 2>/dev/null | grep -q ':i386$'; then
-    $sudo dpkg --remove-architecture i386 || true
-  fi
-  $sudo rm -rf /var/lib/velmora-wine32
-  skip "$reason"
-}
-
-# The optional-header magic of a PE file: 010b for PE32, 020b for PE32+.
-pe_magic() {
-  local offset
-  offset=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
-  [ -n "$offset" ] && od -An -tx2 -j$((offset + 24)) -N2 "$1" | tr -d ' '
-}
-
-case "$(pe_magic "$exe")" in
-  010b) install_wine32 ;;
-  020b)  # a 64-bit build of the same sources, for checking them where 32-bit Wine cannot be installed
-    installed wine64 || skip "$exe is a 64-bit build and wine64 is not installed" ;;
-  *) fail "$exe is not a Windows executable" ;;
-esac
+source "$root/scripts/wine-install.sh"
+bits=32
+if [ "${VELMORA_WINE_BITS:-32}" = 64 ]; then
+  bits=64
+  why="VELMORA_WINE_BITS=64 asks for it"
+else
+  wine_install 32
+  case $? in
+    0) ;;
+    2) wine_installed 64 || skip "32-bit Wine cannot be had: $wine_reason"
+       bits=64 why="32-bit Wine cannot be had: $wine_reason" ;;
+    *) bits=64 why="32-bit Wine cannot be had: $wine_reason" ;;
+  esac
+fi
+if [ $bits = 64 ]; then
+  say "THE 64-BIT FALLBACK RUNS, not the 32-bit program ($why)"
+  wine_install 64
+  case $? in
+    0) ;;
+    2) skip "neither 32-bit nor 64-bit Wine can be had: $wine_reason" ;;
+    *) fail "64-bit Wine: $wine_reason" ;;
+  esac
+  build=$root/build-windows64
+  "$root/scripts/build-windows.sh" --64 "$build" || fail "the 64-bit build failed"
+  export WINEARCH=win64
+else
+  export WINEARCH=win32
+fi
+exe=$build/velmora.exe
+[ -f "$exe" ] || fail "$exe is missing (run scripts/build-windows.sh first)"
 command -v wine >/dev/null || fail "wine is installed but not on PATH"
-say "$(wine --version 2>/dev/null) ($((SECONDS - start_seconds)) s so far)"
+program="the $bits-bit program under $(wine --version 2>/dev/null) ($WINEARCH)"
+say "$program ($((SECONDS - start_seconds)) s so far)"
 
-# ---- One Xvfb per program, at the size the program asks for ---------------------------------------
+# ---- Xvfb and a throwaway prefix --------------------------------------------------------------------
 
 work=$(mktemp -d)
-pids=()
-[ "$(pe_magic "$exe")" = 010b ] && export WINEARCH=win32
+xvfb_pid=
+velmora_pid=
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 cleanup() {
-  local p
+  [ -n "$velmora_pid" ] && kill "$velmora_pid" 2>/dev/null
   wineserver -k >/dev/null 2>&1
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-# Starts an Xvfb of width x height and sets DISPLAY to it.
-start_xvfb() {
-  local file=$work/display.$1
-  exec 3>"$file"
-  Xvfb -screen 0 ${width}x${height}x24 -displayfd 3 -nolisten tcp >"$work/xvfb.$1.log" 2>&1 &
-  pids+=($!)
-  exec 3>&-
-  local i
-  for i in $(seq 50); do [ -s "$file" ] && break; sleep 0.1; done
-  [ -s "$file" ] || fail "Xvfb did not start: $(cat "$work/xvfb.$1.log")"
-  export DISPLAY=:$(head -n1 "$file")
-  xdotool mousemove 1 1  # away from the menu rows: no hover bar in the pictures
-}
+exec 3>"$work/display"
+Xvfb -screen 0 ${width}x${height}x24 -displayfd 3 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=:$(head -n1 "$work/display")
+xdotool mousemove 1 1  # away from the menu rows
 
-shot_bytes=$((18 + 3 * width * height))
-expected_header="0 0 2 0 0 0 0 0 0 0 0 0 $((width & 255)) $((width >> 8)) $((height & 255)) $((height >> 8)) 24 0"
-
-header_of() { od -An -tu1 -N18 "$1" | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
-# All black or all white: the fades of the opening, never the menu.
-uniform() {
-  [ "$(tail -c +19 "$1" | tr -d '\000' | head -c 1 | wc -c)" = 0 ] ||
-    [ "$(tail -c +19 "$1" | tr -d '\377' | head -c 1 | wc -c)" = 0 ]
-}
-
-# Presses F12 once a second in directory $1 until two screenshots in a row are the same picture and
-# not a uniform fade (the menu, which holds still once it has appeared), for at most $2 seconds.
-# Prints the settled screenshot's path; checks the size and header of every screenshot on the way.
-wait_for_menu() {
-  local dir=$1 limit=$2 pid=$3 n=0 previous= shot deadline=$((SECONDS + $2))
-  while [ $SECONDS -lt $deadline ]; do
-    kill -0 "$pid" 2>/dev/null || { echo "the program ended before its menu appeared" >&2; return 1; }
-    xdotool key F12
-    shot=$dir/Screenshot_$n.tga
-    local i
-    for i in $(seq 40); do [ "$(stat -c %s "$shot" 2>/dev/null || echo 0)" = $shot_bytes ] && break; sleep 0.05; done
-    if [ ! -f "$shot" ]; then sleep 1; continue; fi
-    sleep 0.2
-    local size
-    size=$(stat -c %s "$shot")
-    [ "$size" = $shot_bytes ] || { echo "$shot is $size bytes, not $shot_bytes" >&2; return 1; }
-    [ "$(header_of "$shot")" = "$expected_header" ] || { echo "$shot has the header $(header_of "$shot")" >&2; return 1; }
-    if [ -n "$previous" ] && cmp -s "$previous" "$shot" && ! uniform "$shot"; then
-      echo "$shot"
-      return 0
-    fi
-    [ -n "$previous" ] && rm -f "$previous"
-    previous=$shot
-    n=$((n + 1))
-    sleep 1
-  done
-  echo "no settled menu within $limit s ($n screenshots)" >&2
-  return 1
-}
-
-# Pixels of two screenshots: "<pixels that differ by more than 24 in a channel> <largest difference>".
-compare_shots() {
-  cmp -l "$1" "$2" | awk -v bytes=$shot_bytes '
-    function oct(s,  v, i) { v = 0; for (i = 1; i <= length(s); i++) v = v * 8 + substr(s, i, 1); return v }
-    { d = oct($2) - oct($3); if (d < 0) d = -d; if (d > max) max = d
-      if (d > 24) { p = int(($1 - 19) / 3); if (!(p in seen)) { seen[p] = 1; n++ } } }
-    END { printf "%d %d\n", n + 0, max + 0 }'
-}
-
-# ---- The Linux program's menu, the picture to compare with -----------------------------------------
-
-reference=
-if [ -n "$linux_velmora" ]; then
-  [ -x "$linux_velmora" ] || fail "$linux_velmora is not an executable"
-  start_xvfb linux
-  mkdir -p "$work/linux"
-  (cd "$work/linux" && exec timeout 120 "$linux_velmora") >"$work/linux.log" 2>&1 &
-  linux_pid=$!
-  pids+=($linux_pid)
-  reference=$(wait_for_menu "$work/linux" 60 $linux_pid) ||
-    fail "the Linux program's menu: see above; $(tail -n 5 "$work/linux.log")"
-  xdotool key Escape
-  wait $linux_pid
-  say "reference menu from the Linux program ($((SECONDS - start_seconds)) s so far)"
-fi
-
-# ---- The Windows program ---------------------------------------------------------------------------
-
-start_xvfb wine
 say "creating a throwaway Wine prefix"
-timeout 120 wine wineboot --init >"$work/wineboot.log" 2>&1 || fail "wineboot failed: $(tail -n 5 "$work/wineboot.log")"
+timeout 180 wine wineboot --init >"$work/wineboot.log" 2>&1 || fail "wineboot failed: $(tail -n 5 "$work/wineboot.log")"
 timeout 60 wineserver -w
 
-mkdir -p "$work/run"
-(cd "$work/run" && exec timeout 240 wine "$exe") >"$work/velmora.log" 2>&1 &
+# ---- Waiting on the program, each wait bounded ------------------------------------------------------
+
+run=$work/run
+journal=$run/journal.txt
+mark=0  # journal lines already looked at
+shots=0 # screenshots asked for
+shot_bytes=$((18 + 3 * width * height))
+
+running() { kill -0 "$velmora_pid" 2>/dev/null; }
+# Waits up to $2 s for the journal to show state $1 after the lines already looked at.
+wait_state() {
+  local deadline=$((SECONDS + $2)) found
+  while [ $SECONDS -lt $deadline ]; do
+    found=$(tail -n +$((mark + 1)) "$journal" 2>/dev/null | grep -n -m1 " state $1\$" | cut -d: -f1)
+    if [ -n "$found" ]; then
+      mark=$((mark + found))
+      return 0
+    fi
+    running || fail "the program ended while waiting for state $1; $(tail -n 3 "$work/velmora.log")"
+    sleep 0.05
+  done
+  fail "no state $1 within $2 s (last journal line: $(tail -n 1 "$journal"))"
+}
+# Waits for $1 more frames (the journal notes every thirtieth), at most $2 s.
+wait_frames() {
+  local target=$(($(tail -n 1 "$journal" | cut -d' ' -f1) + $1)) deadline=$((SECONDS + $2))
+  until [ "$(tail -n 1 "$journal" | cut -d' ' -f1)" -ge $target ]; do
+    [ $SECONDS -lt $deadline ] || fail "the frames stopped: not $1 frames within $2 s (last journal line: $(tail -n 1 "$journal"))"
+    running || fail "the program ended while waiting for frames"
+    sleep 0.05
+  done
+}
+# Presses F12 and waits up to 20 s for the whole screenshot: one frame's work, so a longer wait means
+# the frames have stopped.
+screenshot() {
+  local file=$run/Screenshot_$shots.tga deadline=$((SECONDS + 20)) lines before
+  lines=$(wc -l <"$journal")
+  before=$(tail -n 1 "$journal" | cut -d' ' -f1)
+  xdotool key F12
+  while [ "$(stat -c %s "$file" 2>/dev/null || echo 0)" != $shot_bytes ]; do
+    if [ $SECONDS -ge $deadline ]; then
+      # Which of the two: F12 never reached the program, or the frames stopped after it did.
+      tail -n +$((lines + 1)) "$journal" | grep -q ' key_up 123$' || fail "no screenshot $shots ($1) within 20 s: F12 never reached the program"
+      fail "no screenshot $shots ($1) within 20 s of F12: the frames stopped (frame $before before F12, $(tail -n 1 "$journal" | cut -d' ' -f1) now)"
+    fi
+    running || fail "the program ended while waiting for screenshot $shots ($1)"
+    sleep 0.05
+  done
+  say "screenshot $shots: $1"
+  shots=$((shots + 1))
+}
+steps() {  # steps x0 y0 x1 y1 n: xdotool commands for n pointer moves a few frames apart
+  local i
+  for i in $(seq 1 "$5"); do
+    echo "mousemove $(($1 + ($3 - $1) * i / $5)) $(($2 + ($4 - $2) * i / $5)) sleep 0.03"
+  done
+}
+
+# ---- The program ------------------------------------------------------------------------------------
+
+mkdir -p "$run" "$work/replay"
+mapfile -t rows < <(cd "$work/replay" && "$replay" ${width}x${height} --menu-rows | grep -E "^[0-9]+ [0-9]+$")
+[ ${#rows[@]} = 4 ] || fail "no menu rows from $replay"
+(cd "$run" && VELMORA_INPUT_JOURNAL=$journal exec timeout 600 wine "$exe") >"$work/velmora.log" 2>&1 &
 velmora_pid=$!
-pids+=($velmora_pid)
 
 window=
-for _ in $(seq 300); do
+for _ in $(seq 600); do
   window=$(xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null | head -n1)
   [ -n "$window" ] && break
-  kill -0 $velmora_pid 2>/dev/null || break
+  running || break
   sleep 0.1
 done
 [ -n "$window" ] || fail "no window named Velmora appeared; $(tail -n 5 "$work/velmora.log")"
@@ -245,43 +195,76 @@ geometry=$(xdotool getwindowgeometry "$window" | awk '/Geometry/ {print $2}')
 [ "$geometry" = "${width}x${height}" ] || fail "the window is $geometry, not the screen's ${width}x${height}"
 say "window Velmora ${geometry} is open"
 
-menu=$(wait_for_menu "$work/run" 90 $velmora_pid) || fail "the menu under Wine: see above; $(tail -n 5 "$work/velmora.log")"
-say "menu shown, screenshot $(basename "$menu") of $shot_bytes bytes with a ${width}x${height} 24-bit header"
-if [ -n "${VELMORA_SMOKE_KEEP:-}" ]; then  # a folder to keep the two menus in, for a look
-  cp "$menu" "$VELMORA_SMOKE_KEEP/menu-wine.tga"
-  [ -n "$reference" ] && cp "$reference" "$VELMORA_SMOKE_KEEP/menu-linux.tga"
-fi
-if [ -n "$reference" ]; then
-  read -r differing largest < <(compare_shots "$reference" "$menu")
-  # The same llvmpipe draws both; only the mipmaps of the sheet may come out a little differently.
-  [ "$differing" -le $((width * height / 1000)) ] ||
-    fail "the menu under Wine differs from the Linux program's in $differing pixels (largest channel difference $largest)"
-  say "menu matches the Linux program's ($differing pixels differ by more than 24, largest channel difference $largest)"
-fi
-
-xdotool key Escape
-code=
-for _ in $(seq 300); do
-  kill -0 $velmora_pid 2>/dev/null || break
-  sleep 0.1
+wait_state 3 120
+screenshot "the menu"
+cx=$((width / 2)) cy=$((height / 2))
+for season in 0 1 2 3; do
+  read -r rx ry <<<"${rows[$season]}"
+  if [ $season = 0 ]; then
+    xdotool mousemove "$rx" "$ry" click 1
+  else
+    # The row is clicked while the last scene still fades out (those clicks reach the scene) and while
+    # the menu fades in (ignored there), until the menu takes one.
+    deadline=$((SECONDS + 120))
+    until tail -n +$((mark + 1)) "$journal" | grep -q ' state 4$'; do
+      [ $SECONDS -lt $deadline ] || fail "season $season was not entered within 120 s of clicking its row"
+      running || fail "the program ended while season $season was being chosen"
+      xdotool mousemove "$rx" "$ry" click 1 sleep 0.1
+    done
+  fi
+  wait_state 4 30
+  wait_state 5 60
+  # Skip the reading pause once the scene has faded in, wait for the camera to swing into place; then
+  # hold the left button across the scene, swing the camera with the right button, turn the wheel.
+  wait_frames 210 60
+  xdotool mousemove $cx $cy click 1
+  wait_frames 230 60
+  xdotool mousemove $((width / 5)) $((height * 2 / 3)) mousedown 1 $(steps $((width / 5)) $((height * 2 / 3)) $((width * 4 / 5)) $((height / 2)) 20) mouseup 1
+  xdotool mousemove $cx $cy mousedown 3 $(steps $cx $cy $((width * 2 / 3)) $((height / 3)) 15) mouseup 3
+  xdotool click 4 sleep 0.1 click 4 sleep 0.1 click 5
+  screenshot "season $season"
+  xdotool key Escape
+  if [ $season = 3 ]; then
+    # A flood of pointer moves while the scene fades out, then clicks; the frames must go on.
+    xdotool $(for i in $(seq 400); do echo "mousemove $((i % 200 + 300)) $((i % 150 + 300))"; done)
+    screenshot "during the fade after a flood of pointer moves"
+    xdotool mousemove 100 100 click 1 sleep 0.05 click 1 sleep 0.05 click 3
+  fi
 done
-kill -0 $velmora_pid 2>/dev/null && fail "the program was still running 30 s after Escape on the menu"
-wait $velmora_pid
+wait_state 3 120
+xdotool mousemove 1 1
+screenshot "the menu again"
+xdotool key Escape
+wait_state 6 30
+xdotool key Escape sleep 0.1 key Escape
+screenshot "the closing"
+xdotool key Escape
+for _ in $(seq 300); do running || break; sleep 0.1; done
+running && fail "the program was still running 30 s after Escape on the menu"
+wait "$velmora_pid"
 code=$?
+velmora_pid=
 [ "$code" = 0 ] || fail "Escape on the menu ended the program with exit code $code; $(tail -n 5 "$work/velmora.log")"
-say "Escape on the menu: exit code 0"
+say "Escape on the menu: exit code 0 ($(wc -l <"$journal") journal lines, $((SECONDS - start_seconds)) s so far)"
+
+# ---- The same input replayed by the Linux build -----------------------------------------------------
+
+(cd "$work/replay" && "$replay" ${width}x${height} "$journal" "$run") >"$work/replay.log" 2>&1
+code=$?
+sed 's/^/wine-smoke: replay: /' "$work/replay.log"
+[ $code = 0 ] || fail "the Linux build's replay of the same input does not match $program"
 
 # ---- The Windows-only tests -------------------------------------------------------------------------
 
 tests=$build/velmora_win32_tests.exe
-if [ -f "$tests" ]; then
-  mkdir -p "$work/tests"
-  (cd "$work/tests" && timeout 120 wine "$tests") >"$work/tests.log" 2>&1
-  code=$?
-  grep -E '^\[  (PASSED|FAILED) |^\[  FAILED  \]|^\[==========\] [0-9]+ tests' "$work/tests.log"
-  [ "$code" = 0 ] || { cat "$work/tests.log"; fail "velmora_win32_tests.exe exited with $code"; }
-else
-  say "no velmora_win32_tests.exe in $build: the Windows-only tests were not built"
-fi
+[ -f "$tests" ] || fail "$tests is missing (GoogleTest's sources or stb were not found when building)"
+mkdir -p "$work/tests"
+(cd "$work/tests" && timeout 300 wine "$tests") >"$work/tests.log" 2>&1
+code=$?
+grep -E '^\[  PASSED  \]|^\[  FAILED  \]|^\[==========\] [0-9]+ tests' "$work/tests.log" | sed 's/^/wine-smoke: /'
+[ "$code" = 0 ] || { cat "$work/tests.log"; fail "velmora_win32_tests.exe exited with $code"; }
+keep
 
-echo "PASS: Windows program under Wine: window ${width}x${height}, menu shown, F12 screenshot $shot_bytes bytes, Escape -> exit code 0 ($((SECONDS - start_seconds)) s)"
+verdict="PASS: $program"
+[ $bits = 64 ] && verdict="PASS (THE 64-BIT FALLBACK, not the 32-bit program: $why): $program"
+echo "$verdict: four seasons visited, $shots screenshots matching the Linux build's replay, Escape -> exit code 0, velmora_win32_tests.exe passed ($((SECONDS - start_seconds)) s)"

@@ -50,9 +50,10 @@ TEST(FrameLog, RecordsEveryFrameWithItsLatenessAndTheStartUpMarks) {
         fired += 1;
     });
     MainLoopHooks hooks;
-    hooks.drainMessages = [] {
+    hooks.handleMessage = [] {
         fakeNow += 20;
         if (fired >= 12) requestQuit();
+        return false;
     };
     hooks.waitForMessages = [](int ms) { fakeNow += (int64_t)ms * 1000; };
     hooks.sleepMicroseconds = [](int us) { fakeNow += us; };

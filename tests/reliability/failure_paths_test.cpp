@@ -111,13 +111,14 @@ TEST(FailurePaths, AStallOfHalfASecondFiresOneFrameThenTheNextOnePeriodLater) {
     appSetFrameReadyHook([] { fired.push_back(now); });
 
     MainLoopHooks hooks;
-    hooks.drainMessages = [] {
-        now += 20;  // one turn of the loop
+    hooks.handleMessage = [] {
+        now += 20;  // one turn of the loop, no message waiting
         if (!stalled && (int)fired.size() == stallAfter) {
             now += 500000;
             stalled = true;
         }
         if (fired.size() >= 45) requestQuit();
+        return false;
     };
     hooks.waitForMessages = [](int ms) { now += (int64_t)ms * 1000; };
     hooks.sleepMicroseconds = [](int us) { now += us; };
@@ -136,6 +137,38 @@ TEST(FailurePaths, AStallOfHalfASecondFiresOneFrameThenTheNextOnePeriodLater) {
             EXPECT_LE(gap, period + 100) << "frame " << i;  // on time, within a few turns of the loop
         }
     }
+}
+
+// A flood of input that never empties the queue (pointer moves under Wine can come so fast): the frames
+// still come on time, and the messages keep being handled between them.
+TEST(FailurePaths, AFloodOfMessagesDoesNotHoldTheFramesUp) {
+    HeadlessRun run(64, 48, true);
+    ASSERT_TRUE(run.ok()) << run.error();
+    static int64_t now = 0;
+    static std::vector<int64_t> fired;
+    static int handled = 0;
+    now = 1000000;
+    fired.clear();
+    handled = 0;
+    FrameTimer timer(60.0f, [] { return now; }, [] { return (int64_t)1000000; });  // microseconds
+    timer.start();
+    appSetFrameReadyHook([] { fired.push_back(now); });
+    MainLoopHooks hooks;
+    hooks.handleMessage = [] {
+        now += 50;  // each message takes 50 us, and another one is always waiting
+        if (fired.size() >= 30) requestQuit();
+        return ++handled < 1000000;  // a loop that waits for an empty queue fails here, not hangs
+    };
+    hooks.waitForMessages = [](int ms) { now += (int64_t)ms * 1000; };
+    hooks.sleepMicroseconds = [](int us) { now += us; };
+    runMainLoop(timer, hooks);
+    appSetFrameReadyHook(nullptr);
+
+    ASSERT_GE(fired.size(), 30u);
+    EXPECT_LE(fired[0] - 1000000, timer.ticksPerFrame + kMessagesPerTurn * 50);
+    for (size_t i = 1; i < fired.size(); ++i)
+        EXPECT_LE(fired[i] - fired[i - 1], timer.ticksPerFrame + kMessagesPerTurn * 50) << "frame " << i;
+    EXPECT_GT(handled, 30 * 300);  // some 330 a frame
 }
 
 // A window squashed to no height: a one-pixel-high viewport, and the scenes draw and pick through it

@@ -1,0 +1,80 @@
+#include "app/input_journal.h"
+
+#include <cstdlib>
+
+#include "framework/application.h"
+
+namespace {
+
+std::FILE* journal = nullptr;
+int framesDone = 0;
+int lastState = -1;
+
+void closeJournal() {
+    if (journal) std::fclose(journal);
+    journal = nullptr;
+}
+
+void record(const char* kind, int count, int a, int b = 0, int c = 0) {
+    if (!journal) return;
+    if (count == 0) std::fprintf(journal, "%d %s\n", framesDone, kind);
+    if (count == 1) std::fprintf(journal, "%d %s %d\n", framesDone, kind, a);
+    if (count == 2) std::fprintf(journal, "%d %s %d %d\n", framesDone, kind, a, b);
+    if (count == 3) std::fprintf(journal, "%d %s %d %d %d\n", framesDone, kind, a, b, c);
+    std::fflush(journal);  // read while the program runs
+}
+
+}  // namespace
+
+bool inputJournalOpenFromEnvironment() {
+    const char* path = std::getenv("VELMORA_INPUT_JOURNAL");
+    if (!path || !*path) return false;
+    closeJournal();
+    journal = std::fopen(path, "wb");  // the same lines on every system
+    if (!journal) return false;
+    static bool closeAtExit = false;
+    if (!closeAtExit) {
+        closeAtExit = true;
+        std::atexit(closeJournal);
+    }
+    framesDone = 0;
+    lastState = -1;
+    return true;
+}
+
+void inputJournalFrameDone() {
+    if (!journal) return;
+    framesDone += 1;
+    int state = appStateId();
+    if (state != lastState) record("state", 1, state);
+    lastState = state;
+    if (framesDone % 30 == 0) record("tick", 0, 0);
+}
+
+void journalKeyDown(int key) {
+    record("key_down", 1, key);
+    onKeyDown(key);
+}
+void journalKeyUp(int key) {
+    record("key_up", 1, key);
+    onKeyUp(key);
+}
+void journalMouseMove(int x, int y) {
+    record("move", 2, x, y);
+    onMouseMove(x, y);
+}
+void journalMouseDown(int x, int y, int button) {
+    record("down", 3, x, y, button);
+    onMouseDown(x, y, button);
+}
+void journalMouseUp(int x, int y, int button) {
+    record("up", 3, x, y, button);
+    onMouseUp(x, y, button);
+}
+
+bool readJournalEvent(std::FILE* file, JournalEvent& event) {
+    char line[128];
+    if (!std::fgets(line, sizeof line, file)) return false;
+    event = JournalEvent();
+    return std::sscanf(line, "%d %15s %d %d %d", &event.frame, event.kind, &event.a, &event.b, &event.c) >= 2;
+}

@@ -35,4 +35,5 @@ private:
     float s = 0, t = 0;  // the texture coordinate the next vertex takes
     float move = 0;
     std::vector<Point> points;
+    void emit(const Point& p) const;
 };

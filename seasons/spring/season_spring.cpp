@@ -109,7 +109,7 @@ void SeasonSpring::init(int w, int h, BitmapFont* f) {
     phase = PHASE_FADE_IN;
     frame = 0;
 
-    buildFieldList();
+    buildFieldShape();
 
     running = true;
     letterHalfSize = 8.0f;
@@ -166,33 +166,19 @@ void SeasonSpring::init(int w, int h, BitmapFont* f) {
     lineHeight = 16.0f;
     breath.reset(new Breath(10.0f, 0.6f));
 
-    // One list per character code: the glyph lying in the x-z plane, turned half round about z.
-    glyphListBase = glGenLists(256);
-    glPushMatrix();
-    for (int c = 0; c < 256; ++c) {
-        glNewList(glyphListBase + c, GL_COMPILE);
-        glRotatef(180, 0, 0, 1);
-        if (font && font->present[c] != 0) font->drawGlyphFlat((char)c);
-        glEndList();
-    }
-    glPopMatrix();
-
     layoutLetters(lines);
     reset();
     std::printf("Season Spring initialised\n");
 }
 
-void SeasonSpring::buildFieldList() {
-    fieldList = glGenLists(1);
-    glNewList(fieldList, GL_COMPILE);
-    glBegin(GL_LINE_STRIP);
-    glVertex3f(-fieldHalfWidth, 0, -fieldHalfDepth);
-    glVertex3f(fieldHalfWidth, 0, -fieldHalfDepth);
-    glVertex3f(fieldHalfWidth, 0, fieldHalfDepth);
-    glVertex3f(-fieldHalfWidth, 0, fieldHalfDepth);
-    glVertex3f(-fieldHalfWidth, 0, -fieldHalfDepth);
-    glEnd();
-    glEndList();
+void SeasonSpring::buildFieldShape() {
+    field.begin(GL_LINE_STRIP);
+    field.vertex(-fieldHalfWidth, 0, -fieldHalfDepth);
+    field.vertex(fieldHalfWidth, 0, -fieldHalfDepth);
+    field.vertex(fieldHalfWidth, 0, fieldHalfDepth);
+    field.vertex(-fieldHalfWidth, 0, fieldHalfDepth);
+    field.vertex(-fieldHalfWidth, 0, -fieldHalfDepth);
+    field.end();
 }
 
 void SeasonSpring::placeDandelion(Dandelion& d, int index, int tries) {
@@ -414,7 +400,7 @@ void SeasonSpring::draw() {
     camera.apply();
 
     glColor3f(0, 0, 0);
-    glCallList(fieldList);
+    field.draw();
     glColor3f(0, 0, 0);
 
     for (const Dandelion& d : dandelions)
@@ -432,7 +418,7 @@ void SeasonSpring::draw() {
         glTranslatef(s.position.x, s.position.y, s.position.z);
         glMultMatrixf(s.matrix.m);
         glScalef(s.size, 0, s.size);
-        // What the letter's list holds (glyphListBase + letter), as arrays: the half turn, the glyph.
+        // The half turn, then the glyph lying in the x-z plane.
         glRotatef(180, 0, 0, 1);
         glyphs.drawFlat(s.letter);
         glPopMatrix();

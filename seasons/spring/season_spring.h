@@ -10,6 +10,7 @@
 #include "framework/season.h"
 #include "render/camera_tween.h"
 #include "render/gl.h"
+#include "render/recorded_shape.h"
 #include "render/orbit_camera.h"
 #include "render/vector_math.h"
 #include "seasons/spring/dandelion.h"
@@ -56,7 +57,7 @@ public:
     void placeDandelion(Dandelion& d, int index, int tries);
     void layoutLetters(std::vector<std::string> lines);
     void resetLetters();
-    void buildFieldList();
+    void buildFieldShape();
     // Where the pointer's ray meets the ground, with the view the previous frame left.
     void pickGroundPoint(int x, int y);
     // One simulation step of the meadow.
@@ -83,7 +84,7 @@ public:
     bool controlsOn = false;
     bool running = true;
     bool introDone = false;
-    GLuint fieldList = 0;
+    RecordedShape field;
     BitmapFont* font = nullptr;
     GlyphArrays glyphs;  // the font's quads, drawn as arrays
 
@@ -117,7 +118,6 @@ public:
     float letterHalfSize = 8.0f, letterSize = 16.0f;
     float minSpacingSq = 4900.0f;
     float lineHeight = 16.0f;
-    GLuint glyphListBase = 0;
 
     int PHASE_FADE_IN = 1, PHASE_READ = 2, PHASE_DISSOLVE = 3, PHASE_SWING = 4, PHASE_PLAY = 5,
         PHASE_FADE_OUT = 6;

@@ -74,7 +74,7 @@ void SeasonSummer::init(int w, int h, BitmapFont* f) {
     schoolingDelay = 100;
     schoolingCounter = 0;
 
-    buildPondList();
+    buildPondShape();
     running = true;
     layOutStory(story);
 
@@ -82,17 +82,14 @@ void SeasonSummer::init(int w, int h, BitmapFont* f) {
     reset();
 }
 
-void SeasonSummer::buildPondList() {
-    pondList = glGenLists(1);
-    glNewList(pondList, GL_COMPILE);
-    glBegin(GL_LINE_STRIP);
-    glVertex3f(-pondHalfWidth, 0, -pondHalfDepth);
-    glVertex3f(pondHalfWidth, 0, -pondHalfDepth);
-    glVertex3f(pondHalfWidth, 0, pondHalfDepth);
-    glVertex3f(-pondHalfWidth, 0, pondHalfDepth);
-    glVertex3f(-pondHalfWidth, 0, -pondHalfDepth);
-    glEnd();
-    glEndList();
+void SeasonSummer::buildPondShape() {
+    pond.begin(GL_LINE_STRIP);
+    pond.vertex(-pondHalfWidth, 0, -pondHalfDepth);
+    pond.vertex(pondHalfWidth, 0, -pondHalfDepth);
+    pond.vertex(pondHalfWidth, 0, pondHalfDepth);
+    pond.vertex(-pondHalfWidth, 0, pondHalfDepth);
+    pond.vertex(-pondHalfWidth, 0, -pondHalfDepth);
+    pond.end();
 }
 
 void SeasonSummer::layOutStory(const char* text) {
@@ -269,7 +266,7 @@ float SeasonSummer::fadeAlpha() const {
 void SeasonSummer::draw() {
     camera.apply();
     glColor3f(0, 0, 0);
-    glCallList(pondList);
+    pond.draw();
     glColor3f(0, 0, 0);
     if (font) {
         font->begin();

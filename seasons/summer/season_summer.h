@@ -10,6 +10,7 @@
 #include "framework/season.h"
 #include "render/camera_tween.h"
 #include "render/gl.h"
+#include "render/recorded_shape.h"
 #include "render/orbit_camera.h"
 #include "seasons/summer/sentence_school.h"
 #include "seasons/summer/word_fish.h"
@@ -39,7 +40,7 @@ public:
     const char* story = SUMMER_STORY;
     bool running = true;
     bool introDone = false;
-    GLuint pondList = 0;
+    RecordedShape pond;
     BitmapFont* font = nullptr;
     GlyphArrays glyphs;  // the font's quads, drawn as arrays
 
@@ -97,7 +98,7 @@ public:
     void pickWaterPoint(int x, int y);
     void scareFish();
     void animateFish();
-    void buildPondList();
+    void buildPondShape();
     // Lays the text out as fish on the pond and groups them into schools; needs only the font's metrics.
     void layOutStory(const char* text);
     // The fade overlay's alpha in the fade phases.

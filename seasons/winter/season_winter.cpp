@@ -63,7 +63,7 @@ void SeasonWinter::init(int w, int h, BitmapFont* f) {
 
     branchSpecs = winterTreeRecords();
 
-    buildLists();
+    buildShapes();
 
     camera.set(kEye, kTarget, kUp);
     camera.yaw = 90.0f;
@@ -86,7 +86,7 @@ void SeasonWinter::init(int w, int h, BitmapFont* f) {
     const std::vector<std::string> lines = wrapText(story, font, storyLength, 260.0f, 16.0f);
 
     tree = std::make_unique<SnowTree>(branchSpecs, branchRadiusBase * 0.6f);
-    tree->boxList = boxList;
+    tree->unitBox = &box;
     handle = std::make_unique<TrunkHandle>(17.0f);
     handle->setAnchor(Vec3(0, 0, 0));
 
@@ -104,21 +104,15 @@ void SeasonWinter::init(int w, int h, BitmapFont* f) {
     std::fputs("Season Winter initialised\n", stdout);
 }
 
-void SeasonWinter::buildLists() {
-    groundList = glGenLists(1);
-    glNewList(groundList, GL_COMPILE);
-    glBegin(GL_QUADS);
-    glVertex3f(-pageHalfWidth, -3.5f, -pageHalfHeight);
-    glVertex3f(pageHalfWidth, -3.5f, -pageHalfHeight);
-    glVertex3f(pageHalfWidth, -3.5f, pageHalfHeight);
-    glVertex3f(-pageHalfWidth, -3.5f, pageHalfHeight);
-    glEnd();
-    glEndList();
+void SeasonWinter::buildShapes() {
+    ground.begin(GL_QUADS);
+    ground.vertex(-pageHalfWidth, -3.5f, -pageHalfHeight);
+    ground.vertex(pageHalfWidth, -3.5f, -pageHalfHeight);
+    ground.vertex(pageHalfWidth, -3.5f, pageHalfHeight);
+    ground.vertex(-pageHalfWidth, -3.5f, pageHalfHeight);
+    ground.end();
 
-    boxList = glGenLists(1);
-    glNewList(boxList, GL_COMPILE);
-    emitUnitBox();
-    glEndList();
+    recordUnitBox(box);
 }
 
 void SeasonWinter::layoutLetters(const std::vector<std::string>& lines, float size) {
@@ -330,7 +324,7 @@ void SeasonWinter::draw() {
     camera.apply();
 
     glColor3ub(255, 255, 255);
-    glCallList(groundList);
+    ground.draw();
 
     const bool translucent = tree->alpha != 255;
     if (translucent) {

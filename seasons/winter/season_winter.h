@@ -12,6 +12,7 @@
 #include "framework/season.h"
 #include "render/camera_tween.h"
 #include "render/gl.h"
+#include "render/recorded_shape.h"
 #include "render/orbit_camera.h"
 #include "render/view_picking.h"
 #include "seasons/glyph_arrays.h"
@@ -50,7 +51,7 @@ public:
     void releaseSnow(SnowLetter* letters, int count);
     // The pointer's point on the ground plane y = 0, from the view the previous frame drew with.
     void pickGroundPoint(int x, int y);
-    void buildLists();
+    void buildShapes();
 
     float fadeInColour[3] = {1, 1, 1};
     float fadeOutColour[3] = {1, 1, 1};
@@ -65,8 +66,8 @@ public:
     std::unique_ptr<CameraTween> tween;
     float tweenFrom[3] = {89.9f, 90.0f, 448.5f};  // pitch, yaw, distance at the start of the swing
     float tweenTo[3] = {18.0f, 169.0f, 321.0f};   // and at its end
-    GLuint boxList = 0;
-    GLuint groundList = 0;
+    RecordedShape box;
+    RecordedShape ground;
     const char* story = nullptr;
     int letterCount = 0;
     std::vector<SnowLetter> snow;  // in the order of the story's non-blank characters

@@ -152,19 +152,17 @@ EM_BOOL animationFrame(double time, void*) {
     lastRefresh = time;
     if (testing) {
         runFrame();
-        if (frames > script.lastFrame()) {
-            EM_ASM({ Module.velmoraTestDone(); });
-            return EM_FALSE;
-        }
     } else {
         int64_t slack = (int64_t)(refreshInterval * 1000.0 / 2);
         if (programFrameTimer().frameDueAtRefresh(slack)) runFrame();
     }
-    if (!quitRequested()) return EM_TRUE;
-    // The closing has played: a quiet page in place of a dead canvas.
-    ended = true;
-    EM_ASM({ if (Module.velmoraEnded) Module.velmoraEnded(); });
-    return EM_FALSE;
+    if (quitRequested()) {
+        // The closing has played: a quiet page in place of a dead canvas.
+        ended = true;
+        EM_ASM({ if (Module.velmoraEnded) Module.velmoraEnded(); });
+    }
+    if (testing && (ended || frames > script.lastFrame())) EM_ASM({ Module.velmoraTestDone(); });
+    return ended || (testing && frames > script.lastFrame()) ? EM_FALSE : EM_TRUE;
 }
 
 void noCursor() { EM_ASM({ Module.canvas.style.cursor = 'none'; }); }

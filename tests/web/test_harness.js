@@ -18,6 +18,11 @@
   if (query.has('times')) {
     Module.velmoraFrame = function (frame, state, season) { times.push([frame, state, season, performance.now()]); };
   }
+  var ended = Module.velmoraEnded;
+  Module.velmoraEnded = function () {
+    ended();
+    sent.push(post('/ended', document.getElementById('note').textContent));
+  };
   Module.velmoraTestDone = function () {
     if (times.length) sent.push(post('/times', JSON.stringify(times)));
     Promise.all(sent).then(function () { post('/done', 'ok'); });

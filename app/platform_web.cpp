@@ -135,10 +135,12 @@ void offerScreenshot(int before) {
 void runFrame() {
     int shots = screenshotCounter();
     if (testing) script.deliver(frames);
+    double start = emscripten_get_now();
     appUpdate();
     appDraw();
     if (testing)
-        EM_ASM({ if (Module.velmoraFrame) Module.velmoraFrame($0, $1, $2); }, frames, appStateId(), appChosenSeason());
+        EM_ASM({ if (Module.velmoraFrame) Module.velmoraFrame($0, $1, $2, $3); }, frames, appStateId(),
+               appChosenSeason(), emscripten_get_now() - start);
     ++frames;
     offerScreenshot(shots);
 }

@@ -13,10 +13,13 @@
   Module.velmoraCapture = function (frame, width, height, pixels) {
     sent.push(post('/capture?frame=' + frame + '&width=' + width + '&height=' + height, pixels));
   };
-  // With &times: when each frame ended, its application state and season, sent at the end.
+  // With &times: when each frame ended, its application state and season and how long its update and
+  // draw calls took in the program (the browser draws afterwards), sent at the end.
   var times = [];
   if (query.has('times')) {
-    Module.velmoraFrame = function (frame, state, season) { times.push([frame, state, season, performance.now()]); };
+    Module.velmoraFrame = function (frame, state, season, ms) {
+      times.push([frame, state, season, performance.now(), ms]);
+    };
   }
   var ended = Module.velmoraEnded;
   Module.velmoraEnded = function () {

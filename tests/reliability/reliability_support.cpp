@@ -12,7 +12,7 @@
 #include <cstring>
 
 #include "framework/application.h"
-#include "framework/season.h"
+#include "framework/season_scene.h"
 #include "render/gl.h"
 #include "render/orbit_camera.h"
 #include "render/view_picking.h"
@@ -108,11 +108,10 @@ public:
 };
 
 void probeSpring(FiniteProbe& p, const SeasonSpring& s) {
-    p.camera(s.camera);
-    p.vec("groundPoint", 0, s.groundPoint);
-    p.vec("rayDir", 0, s.rayDir);
-    for (int i = 0; i < (int)s.dandelions.size(); ++i) {
-        const Dandelion& d = s.dandelions[i];
+    p.vec("groundPoint", 0, s.groundPoint());
+    p.vec("rayDir", 0, s.rayDir());
+    for (int i = 0; i < (int)s.dandelions().size(); ++i) {
+        const Dandelion& d = s.dandelions()[i];
         p.value("dandelion.age", i, d.age);
         p.value("dandelion.growthRate", i, d.growthRate);
         p.value("dandelion.segmentLength", i, d.currentSegmentLength);
@@ -123,8 +122,8 @@ void probeSpring(FiniteProbe& p, const SeasonSpring& s) {
         p.matrix("dandelion.headMatrix", i, d.headMatrix);
         for (const Vec3& point : d.points) p.vec("dandelion.points", i, point);
     }
-    for (int i = 0; i < (int)s.seeds.size(); ++i) {
-        const LetterSeed& seed = s.seeds[i];
+    for (int i = 0; i < (int)s.seeds().size(); ++i) {
+        const LetterSeed& seed = s.seeds()[i];
         p.vec("seed.position", i, seed.position);
         p.vec("seed.velocity", i, seed.velocity);
         p.vec("seed.force", i, seed.force);
@@ -139,11 +138,10 @@ void probeSpring(FiniteProbe& p, const SeasonSpring& s) {
 }
 
 void probeSummer(FiniteProbe& p, const SeasonSummer& s) {
-    p.camera(s.camera);
-    p.vec("netPoint", 0, s.netPoint);
-    p.value("unfoldAngle", 0, s.unfoldAngle);
-    for (int i = 0; i < (int)s.fish.size(); ++i) {
-        const WordFish& f = s.fish[i];
+    p.vec("netPoint", 0, s.netPoint());
+    p.value("unfoldAngle", 0, s.unfoldAngle());
+    for (int i = 0; i < (int)s.fish().size(); ++i) {
+        const WordFish& f = s.fish()[i];
         p.vec("fish.position", i, f.position);
         p.vec("fish.velocity", i, f.velocity);
         p.vec("fish.force", i, f.force);
@@ -161,8 +159,8 @@ void probeSummer(FiniteProbe& p, const SeasonSummer& s) {
         for (float a : f.turnAngle) p.value("fish.turnAngle", i, a);
         p.matrix("fish.travelMatrix", i, f.travelMatrix);
     }
-    for (int i = 0; i < (int)s.schools.size(); ++i) {
-        const SentenceSchool& school = s.schools[i];
+    for (int i = 0; i < (int)s.schools().size(); ++i) {
+        const SentenceSchool& school = s.schools()[i];
         p.vec("school.position", i, school.position);
         p.vec("school.velocity", i, school.velocity);
         p.vec("school.force", i, school.force);
@@ -173,11 +171,10 @@ void probeSummer(FiniteProbe& p, const SeasonSummer& s) {
 }
 
 void probeAutumn(FiniteProbe& p, const SeasonAutumn& s) {
-    p.camera(s.camera);
-    p.vec("groundPoint", 0, s.groundPoint);
-    p.value("whirlwindRamp", 0, s.whirlwindRamp);
-    for (int i = 0; i < s.leafCount; ++i) {
-        const LeafBody& b = s.leaves[i];
+    p.vec("groundPoint", 0, s.groundPoint());
+    p.value("whirlwindRamp", 0, s.whirlwindRamp());
+    for (int i = 0; i < s.leafCount(); ++i) {
+        const LeafBody& b = s.leaves()[i];
         p.vec("leaf.position", i, b.position);
         p.vec("leaf.velocity", i, b.velocity);
         p.vec("leaf.angles", i, b.angles);
@@ -189,10 +186,9 @@ void probeAutumn(FiniteProbe& p, const SeasonAutumn& s) {
 }
 
 void probeWinter(FiniteProbe& p, const SeasonWinter& s) {
-    p.camera(s.camera);
-    p.vec("groundPoint", 0, s.groundPoint);
-    for (int i = 0; i < (int)s.snow.size(); ++i) {
-        const SnowLetter& l = s.snow[i];
+    p.vec("groundPoint", 0, s.groundPoint());
+    for (int i = 0; i < (int)s.snow().size(); ++i) {
+        const SnowLetter& l = s.snow()[i];
         p.vec("snow.position", i, l.position);
         p.vec("snow.velocity", i, l.velocity);
         p.vec("snow.angles", i, l.angles);
@@ -200,15 +196,15 @@ void probeWinter(FiniteProbe& p, const SeasonWinter& s) {
         p.value("snow.maxSpeed", i, l.maxSpeed);
         p.vec("snow.forces", i, l.forces.total());
     }
-    if (s.tree) {
-        p.value("tree.sway.phase", 0, s.tree->sway.phase);
-        p.value("tree.sway.amplitude", 0, s.tree->sway.amplitude);
-        p.value("tree.shakeAngle", 0, s.tree->shakeAngle);
+    if (s.tree()) {
+        p.value("tree.sway.phase", 0, s.tree()->sway.phase);
+        p.value("tree.sway.amplitude", 0, s.tree()->sway.amplitude);
+        p.value("tree.shakeAngle", 0, s.tree()->shakeAngle);
     }
-    if (s.handle) {
-        p.vec("handle.point", 0, s.handle->point);
-        p.value("handle.pullAngle", 0, s.handle->pullAngle);
-        p.value("handle.pullStrength", 0, s.handle->pullStrength);
+    if (s.handle()) {
+        p.vec("handle.point", 0, s.handle()->point);
+        p.value("handle.pullAngle", 0, s.handle()->pullAngle);
+        p.value("handle.pullStrength", 0, s.handle()->pullStrength);
     }
 }
 
@@ -218,6 +214,7 @@ std::string firstNonFinite(int index, ASeason* scene) {
     FiniteProbe p;
     if (!scene) return "";
     if (index == 0) {
+        if (auto* s = dynamic_cast<SeasonScene*>(scene)) p.camera(s->camera());
         if (auto* s = dynamic_cast<SeasonSpring*>(scene)) probeSpring(p, *s);
     } else if (index == 1) {
         if (auto* s = dynamic_cast<SeasonSummer*>(scene)) probeSummer(p, *s);
@@ -247,8 +244,8 @@ public:
         std::snprintf(line, sizeof line, "%s[%d] = (%.9g, %.9g, %.9g)", what, i, v.x, v.y, v.z);
         lines.emplace_back(line);
     }
-    void common(const OrbitCamera& c, int phase, int frame, bool finished, bool running, bool introDone,
-                bool left, bool right, const bool* keys) {
+    void common(const SeasonScene& scene) {
+        const OrbitCamera& c = scene.camera();
         vec("camera.eye", 0, c.eye);
         vec("camera.target", 0, c.target);
         vec("camera.up", 0, c.up);
@@ -258,15 +255,16 @@ public:
         value("camera.pitchVelocity", 0, c.pitchVelocity);
         value("camera.yawVelocity", 0, c.yawVelocity);
         value("camera.zoomVelocity", 0, c.zoomVelocity);
-        value("phase", 0, phase);
-        value("frame", 0, frame);
-        value("finished", 0, finished);
-        value("running", 0, running);
-        value("introDone", 0, introDone);
-        value("leftDown", 0, left);
-        value("rightDown", 0, right);
+        value("phase", 0, scene.phase());
+        value("frame", 0, scene.frame());
+        value("finished", 0, scene.finished);
+        value("running", 0, scene.running());
+        value("introDone", 0, scene.introDone());
+        value("swingDone", 0, scene.swingDone());
+        value("leftDown", 0, scene.leftDown());
+        value("rightDown", 0, scene.rightDown());
         int held = 0;
-        for (int k = 0; k < SEASON_KEY_COUNT; ++k) held += keys[k] ? 1 : 0;
+        for (int k = 0; k < SEASON_KEY_COUNT; ++k) held += scene.keyHeld(k) ? 1 : 0;
         value("keys held", 0, held);
     }
 };
@@ -278,12 +276,10 @@ std::vector<std::string> visitStartSnapshot(int index, ASeason* scene) {
     if (index == 0) {
         auto* spring = dynamic_cast<SeasonSpring*>(scene);
         if (!spring) return s.lines;
-        s.common(spring->camera, spring->phase, spring->frame, spring->finished, spring->running,
-                 spring->introDone, spring->leftDown, spring->rightDown, spring->keys);
-        s.value("controlsOn", 0, spring->controlsOn);
+        s.common(*spring);
         // The plants are re-seeded at fresh random places and ages; what they start as is the same.
-        for (int i = 0; i < (int)spring->dandelions.size(); ++i) {
-            const Dandelion& d = spring->dandelions[i];
+        for (int i = 0; i < (int)spring->dandelions().size(); ++i) {
+            const Dandelion& d = spring->dandelions()[i];
             s.value("dandelion.state", i, d.state);
             s.value("dandelion.dormant", i, d.dormant);
             s.value("dandelion.seedsOnHead", i, d.seedsOnHead);
@@ -291,8 +287,8 @@ std::vector<std::string> visitStartSnapshot(int index, ASeason* scene) {
             s.value("dandelion.blowCounter", i, d.blowCounter);
             s.value("dandelion.segmentLength", i, d.currentSegmentLength);
         }
-        for (int i = 0; i < (int)spring->seeds.size(); ++i) {
-            const LetterSeed& seed = spring->seeds[i];
+        for (int i = 0; i < (int)spring->seeds().size(); ++i) {
+            const LetterSeed& seed = spring->seeds()[i];
             s.vec("seed.position", i, seed.position);
             s.vec("seed.velocity", i, seed.velocity);
             s.value("seed.attached", i, seed.attached);
@@ -305,12 +301,11 @@ std::vector<std::string> visitStartSnapshot(int index, ASeason* scene) {
     } else if (index == 1) {
         auto* summer = dynamic_cast<SeasonSummer*>(scene);
         if (!summer) return s.lines;
-        s.common(summer->camera, summer->phase, summer->frame, summer->finished, summer->running,
-                 summer->introDone, summer->leftDown, summer->rightDown, summer->keys);
-        s.value("unfoldAngle", 0, summer->unfoldAngle);
-        s.value("schoolingCounter", 0, summer->schoolingCounter);
-        for (int i = 0; i < (int)summer->fish.size(); ++i) {
-            const WordFish& f = summer->fish[i];
+        s.common(*summer);
+        s.value("unfoldAngle", 0, summer->unfoldAngle());
+        s.value("schoolingCounter", 0, summer->schoolingCounter());
+        for (int i = 0; i < (int)summer->fish().size(); ++i) {
+            const WordFish& f = summer->fish()[i];
             s.vec("fish.position", i, f.position);
             s.vec("fish.velocity", i, f.velocity);
             s.value("fish.heading", i, f.heading);
@@ -321,14 +316,13 @@ std::vector<std::string> visitStartSnapshot(int index, ASeason* scene) {
     } else if (index == 2) {
         auto* autumn = dynamic_cast<SeasonAutumn*>(scene);
         if (!autumn) return s.lines;
-        s.common(autumn->camera, autumn->phase, autumn->frame, autumn->finished, autumn->running,
-                 autumn->introDone, autumn->leftDown, autumn->rightDown, autumn->keys);
-        s.value("whirlwindOn", 0, autumn->whirlwindOn);
-        s.value("whirlwindRamp", 0, autumn->whirlwindRamp);
-        s.value("reforming", 0, autumn->reforming);
+        s.common(*autumn);
+        s.value("whirlwindOn", 0, autumn->whirlwindOn());
+        s.value("whirlwindRamp", 0, autumn->whirlwindRamp());
+        s.value("reforming", 0, autumn->reforming());
         // Spin rates and each letter's own gravity carry over from visit to visit.
-        for (int i = 0; i < autumn->leafCount; ++i) {
-            const LeafBody& b = autumn->leaves[i];
+        for (int i = 0; i < autumn->leafCount(); ++i) {
+            const LeafBody& b = autumn->leaves()[i];
             s.vec("leaf.position", i, b.position);
             s.vec("leaf.velocity", i, b.velocity);
             s.vec("leaf.angles", i, b.angles);
@@ -338,15 +332,13 @@ std::vector<std::string> visitStartSnapshot(int index, ASeason* scene) {
     } else if (index == 3) {
         auto* winter = dynamic_cast<SeasonWinter*>(scene);
         if (!winter) return s.lines;
-        s.common(winter->camera, winter->phase, winter->frame, winter->finished, winter->running,
-                 winter->introDone, winter->leftDown, winter->rightDown, winter->keys);
-        s.value("swingDone", 0, winter->swingDone);
-        s.value("tree.alpha", 0, winter->tree ? winter->tree->alpha : -1);
-        s.value("handle.held", 0, winter->handle ? winter->handle->held : -1);
-        s.value("handle.grabbed", 0, winter->handle ? winter->handle->grabbed : -1);
-        for (int c = 0; c < 3; ++c) s.value("letterColour", c, winter->letterColour[c]);
-        for (int i = 0; i < (int)winter->snow.size(); ++i) {
-            const SnowLetter& l = winter->snow[i];
+        s.common(*winter);
+        s.value("tree.alpha", 0, winter->tree() ? winter->tree()->alpha : -1);
+        s.value("handle.held", 0, winter->handle() ? winter->handle()->held : -1);
+        s.value("handle.grabbed", 0, winter->handle() ? winter->handle()->grabbed : -1);
+        for (int c = 0; c < 3; ++c) s.value("letterColour", c, winter->letterColour()[c]);
+        for (int i = 0; i < (int)winter->snow().size(); ++i) {
+            const SnowLetter& l = winter->snow()[i];
             s.vec("snow.position", i, l.position);
             s.vec("snow.angles", i, l.angles);
         }
@@ -523,35 +515,29 @@ int sceneIndexOf(ASeason* scene) {
 }  // namespace
 
 bool scenePlaying(ASeason* scene) {
-    if (auto* s = dynamic_cast<SeasonSpring*>(scene)) return s->phase == s->PHASE_PLAY;
-    if (auto* s = dynamic_cast<SeasonSummer*>(scene)) return s->phase == s->PHASE_PLAY;
-    if (auto* s = dynamic_cast<SeasonAutumn*>(scene)) return s->phase == s->PHASE_PLAY;
-    if (auto* s = dynamic_cast<SeasonWinter*>(scene)) return s->phase == s->PHASE_PLAY;
-    return false;
+    const auto* s = dynamic_cast<SeasonScene*>(scene);
+    return s && s->phase() == s->PHASE_PLAY;
 }
 
 namespace {
 
 bool interacting(ASeason* scene) {
     if (auto* s = dynamic_cast<SeasonSpring*>(scene)) {
-        for (const LetterSeed& seed : s->seeds)
+        for (const LetterSeed& seed : s->seeds())
             if (!seed.attached && seed.visible) return true;
         return false;
     }
-    if (auto* s = dynamic_cast<SeasonSummer*>(scene)) return s->leftDown && s->phase == s->PHASE_PLAY;
-    if (auto* s = dynamic_cast<SeasonAutumn*>(scene)) return s->reforming;
-    if (auto* s = dynamic_cast<SeasonWinter*>(scene)) return s->handle && s->handle->grabbed;
+    if (auto* s = dynamic_cast<SeasonSummer*>(scene)) return s->leftDown() && s->phase() == s->PHASE_PLAY;
+    if (auto* s = dynamic_cast<SeasonAutumn*>(scene)) return s->reforming();
+    if (auto* s = dynamic_cast<SeasonWinter*>(scene)) return s->handle() && s->handle()->grabbed;
     return false;
 }
 
 }  // namespace
 
 bool scenePaused(ASeason* scene) {
-    if (auto* s = dynamic_cast<SeasonSpring*>(scene)) return !s->running;
-    if (auto* s = dynamic_cast<SeasonSummer*>(scene)) return !s->running;
-    if (auto* s = dynamic_cast<SeasonAutumn*>(scene)) return !s->running;
-    if (auto* s = dynamic_cast<SeasonWinter*>(scene)) return !s->running;
-    return false;
+    const auto* s = dynamic_cast<SeasonScene*>(scene);
+    return s && !s->running();
 }
 
 Monkey::Monkey(int width, int height, const Options& o)
@@ -591,14 +577,14 @@ bool Monkey::projectSceneTarget(float& x, float& y) {
     int index = sceneIndexOf(scene);
     Vec3 p;
     if (auto* s = dynamic_cast<SeasonSpring*>(scene)) {
-        if (s->dandelions.empty()) return false;
-        p = s->dandelions[random.below((int)s->dandelions.size())].base;
+        if (s->dandelions().empty()) return false;
+        p = s->dandelions()[random.below((int)s->dandelions().size())].base;
     } else if (auto* s = dynamic_cast<SeasonSummer*>(scene)) {
-        if (s->fish.empty()) return false;
-        p = s->fish[random.below((int)s->fish.size())].position;
+        if (s->fish().empty()) return false;
+        p = s->fish()[random.below((int)s->fish().size())].position;
     } else if (auto* s = dynamic_cast<SeasonAutumn*>(scene)) {
-        if (s->leafCount <= 0) return false;
-        p = s->leaves[random.below(s->leafCount)].position;
+        if (s->leafCount() <= 0) return false;
+        p = s->leaves()[random.below(s->leafCount())].position;
     } else if (index == 3) {
         p = Vec3(0, 0, 0);  // the ring at the foot of the trunk
     } else {

@@ -32,6 +32,18 @@ bool FrameTimer::frameDue() {
     return true;
 }
 
+bool FrameTimer::frameDueAtRefresh(int64_t slack) {
+    if (framesPerSecond == 0.0f) {
+        platformHooks().messageBox("No FPS set in timer", "Doh!");
+        return false;
+    }
+    now = read();
+    if (now + slack < due) return false;
+    last = now;
+    due = now - due > ticksPerFrame ? now + ticksPerFrame : due + ticksPerFrame;
+    return true;
+}
+
 int64_t FrameTimer::ticksUntilDue() {
     int64_t left = due + 1 - read();
     return left > 0 ? left : 0;

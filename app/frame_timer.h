@@ -22,6 +22,12 @@ public:
 
     void start();
     bool frameDue();
+    // For a loop that can only look at the counter once per display refresh (the browser's animation
+    // callback): a frame fires once it is due within `slack` ticks (half a refresh), and the next is
+    // due one period after this one was due, so refresh jitter neither loses frames nor adds any and
+    // a display at 120 or 144 Hz still gets 60 a second. More than a period late (a hidden page), the
+    // lost frames are not made up: the next is due one period from now.
+    bool frameDueAtRefresh(int64_t slack);
     // Ticks left until a frame would fire (0 when one would fire now); for waiting between frames.
     int64_t ticksUntilDue();
 

@@ -114,7 +114,7 @@ void drawCursor() {
     glColor4f(0, 0.6f, 1, app->cursorAlpha * 0.7f);
     glTranslatef((float)app->mouseX, (float)app->mouseY, 0);
     glScalef(app->cursorRadius, app->cursorRadius, 0);
-    glCallList(discList());
+    discShape().draw();
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
     glPopMatrix();
@@ -141,7 +141,7 @@ void appInit(int screenWidth, int screenHeight) {
     app->aspect = (float)screenWidth / (float)screenHeight;
     setReferenceCanvas(screenWidth, screenHeight);
     initGLState(screenWidth, screenHeight);
-    buildSharedLists();
+    buildSharedShapes();
     platformHooks().hideCursor();
     app->cursorRadius = scaleToScreenX(2.7f);
     app->font.reset(new BitmapFont(buildGlyphMetrics(), RESOURCE_GLYPH_SHEET, 3.0f));

@@ -60,57 +60,48 @@ BitmapFont::BitmapFont(GlyphMetrics* table, int resourceId, float spacingPx, boo
 
     if (!buildGL) return;
     if (!loadResourceTexture(resourceId, &texture, &textureWidth, &textureHeight)) {
-        textureWidth = textureHeight = 512;  // lists still compile; they draw untextured
+        textureWidth = textureHeight = 512;  // the shapes are still built; they draw untextured
     }
 
-    textLists = glGenLists(glyphCount);
-    uprightLists = glGenLists(glyphCount);
-    flatLists = glGenLists(glyphCount);
+    shapesBuilt = true;
     for (int c = 0; c < glyphCount; ++c) {
         const Record& r = records[c];
         if (r.offset == noGlyph) continue;
         if (c == space) {
             float move = records[space].right / h;
-            for (GLuint base : {textLists, uprightLists, flatLists}) {
-                glNewList(base + c, GL_COMPILE);
-                glTranslatef(move, 0, 0);
-                glEndList();
-            }
+            for (RecordedShape* set : {textShapes, uprightShapes, flatShapes}) set[c].moveAfter(move);
             continue;
         }
         float uL = r.left / (float)textureWidth, uR = r.right / (float)textureWidth;
         float tB = 1 - r.bottom / (float)textureHeight, tT = 1 - r.top / (float)textureHeight;
         const Corner* q = corners[c];
 
-        glNewList(textLists + c, GL_COMPILE);
-        glBegin(GL_QUADS);
-        glTexCoord2f(uL, tB); glVertex3f(q[0].x, q[0].y, 0);
-        glTexCoord2f(uL, tT); glVertex3f(q[1].x, q[1].y, 0);
-        glTexCoord2f(uR, tT); glVertex3f(q[2].x, q[2].y, 0);
-        glTexCoord2f(uR, tB); glVertex3f(q[3].x, q[3].y, 0);
-        glEnd();
-        glTranslatef(advance[c] + spacing, 0, 0);
-        glEndList();
+        RecordedShape& text = textShapes[c];
+        text.begin(GL_QUADS);
+        text.texCoord(uL, tB); text.vertex(q[0].x, q[0].y, 0);
+        text.texCoord(uL, tT); text.vertex(q[1].x, q[1].y, 0);
+        text.texCoord(uR, tT); text.vertex(q[2].x, q[2].y, 0);
+        text.texCoord(uR, tB); text.vertex(q[3].x, q[3].y, 0);
+        text.end();
+        text.moveAfter(advance[c] + spacing);
 
         float hw = (r.offset != 0 ? q[2].x - q[0].x : q[2].x) * 0.5f;
         float hh = 0.5f;
-        glNewList(uprightLists + c, GL_COMPILE);
-        glBegin(GL_QUADS);
-        glTexCoord2f(uL, tB); glVertex3f(-hw, -hh, 0);
-        glTexCoord2f(uL, tT); glVertex3f(-hw, hh, 0);
-        glTexCoord2f(uR, tT); glVertex3f(hw, hh, 0);
-        glTexCoord2f(uR, tB); glVertex3f(hw, -hh, 0);
-        glEnd();
-        glEndList();
+        RecordedShape& upright = uprightShapes[c];
+        upright.begin(GL_QUADS);
+        upright.texCoord(uL, tB); upright.vertex(-hw, -hh, 0);
+        upright.texCoord(uL, tT); upright.vertex(-hw, hh, 0);
+        upright.texCoord(uR, tT); upright.vertex(hw, hh, 0);
+        upright.texCoord(uR, tB); upright.vertex(hw, -hh, 0);
+        upright.end();
 
-        glNewList(flatLists + c, GL_COMPILE);
-        glBegin(GL_QUADS);
-        glTexCoord2f(uL, tB); glVertex3f(-hw, 0, -hh);
-        glTexCoord2f(uL, tT); glVertex3f(-hw, 0, hh);
-        glTexCoord2f(uR, tT); glVertex3f(hw, 0, hh);
-        glTexCoord2f(uR, tB); glVertex3f(hw, 0, -hh);
-        glEnd();
-        glEndList();
+        RecordedShape& flat = flatShapes[c];
+        flat.begin(GL_QUADS);
+        flat.texCoord(uL, tB); flat.vertex(-hw, 0, -hh);
+        flat.texCoord(uL, tT); flat.vertex(-hw, 0, hh);
+        flat.texCoord(uR, tT); flat.vertex(hw, 0, hh);
+        flat.texCoord(uR, tB); flat.vertex(hw, 0, -hh);
+        flat.end();
     }
 }
 
@@ -129,21 +120,21 @@ void BitmapFont::end() {
     glDisable(GL_TEXTURE_2D);
 }
 
-// Only codes with a record have a list; any other code (a control character, a byte above 126, or a
+// Only codes with a record have a shape; any other code (a control character, a byte above 126, or a
 // font built without GL) draws nothing.
 void BitmapFont::drawGlyph(char c) const {
     unsigned char code = (unsigned char)c;
-    if (textLists && records[code].offset != noGlyph) glCallList(textLists + code);
+    if (shapesBuilt && records[code].offset != noGlyph) textShapes[code].draw();
 }
 
 void BitmapFont::drawGlyphFlat(char c) const {
     unsigned char code = (unsigned char)c;
-    if (flatLists && records[code].offset != noGlyph) glCallList(flatLists + code);
+    if (shapesBuilt && records[code].offset != noGlyph) flatShapes[code].draw();
 }
 
 void BitmapFont::drawGlyphUpright(char c) const {
     unsigned char code = (unsigned char)c;
-    if (uprightLists && records[code].offset != noGlyph) glCallList(uprightLists + code);
+    if (shapesBuilt && records[code].offset != noGlyph) uprightShapes[code].draw();
 }
 
 std::vector<std::string> wrapText(const char* text, const BitmapFont* font, int length, float maxWidth,

@@ -1,4 +1,4 @@
-// The glyph font: three display-list sets over the glyph sheet (text with advance, upright centred,
+// The glyph font: three recorded shape sets over the glyph sheet (text with advance, upright centred,
 // flat centred in the x-z plane). All geometry is in glyph heights: a glyph is 1.0 high.
 #pragma once
 
@@ -7,6 +7,7 @@
 
 #include "render/gl.h"
 #include "render/glyph_table.h"
+#include "render/recorded_shape.h"
 
 class BitmapFont {
 public:
@@ -20,9 +21,10 @@ public:
     float present[glyphCount];
     Corner corners[glyphCount][4];
     float spacing = 0;
-    GLuint textLists = 0;
-    GLuint uprightLists = 0;
-    GLuint flatLists = 0;
+    bool shapesBuilt = false;  // the shapes below exist (a font built with GL)
+    RecordedShape textShapes[glyphCount];
+    RecordedShape uprightShapes[glyphCount];
+    RecordedShape flatShapes[glyphCount];
     GLuint texture = 0;
     int textureWidth = 0;
     int textureHeight = 0;
@@ -32,7 +34,7 @@ public:
     Record records[glyphCount];
 
     // Takes and frees `table`. With `buildGL` false only the metrics are computed (no texture, no
-    // lists): what the scenes' layout needs, usable without a GL context.
+    // shapes): what the scenes' layout needs, usable without a GL context.
     BitmapFont(GlyphMetrics* table, int resourceId, float spacingPixels, bool buildGL = true);
 
     void begin() const;
@@ -44,7 +46,7 @@ public:
     void drawGlyphFlat(char c) const;
     void drawGlyphUpright(char c) const;
 
-    // advance[] indexed by a character taken as a signed byte, the way the draw calls index the lists.
+    // advance[] indexed by a character taken as a signed byte, the way the draw calls index the shapes.
     float advanceOf(char c) const { return advance[(unsigned char)c]; }
 };
 

@@ -5,7 +5,7 @@
 
 namespace {
 ReferenceCanvas canvas;
-GLuint disc = 0;
+RecordedShape disc;
 const float kSheetSize = 512.0f;
 const float kSpriteScale = 0.65f;
 }  // namespace
@@ -107,19 +107,16 @@ void HoverBar::draw() const {
     glDisable(GL_BLEND);
 }
 
-void buildSharedLists() {
-    disc = glGenLists(1);
-    glNewList(disc, GL_COMPILE);
-    glBegin(GL_POLYGON);
+void buildSharedShapes() {
+    disc.begin(GL_POLYGON);
     for (int i = 0; i < 18; ++i) {
         double a = i * 20.0 * 3.14159265358979 / 180.0;
-        glVertex2f((float)std::cos(a), (float)std::sin(a));
+        disc.vertex((float)std::cos(a), (float)std::sin(a), 0);
     }
-    glEnd();
-    glEndList();
+    disc.end();
 }
 
-GLuint discList() { return disc; }
+const RecordedShape& discShape() { return disc; }
 
 char* stripSpaces(const char* text, int length) {
     if (length < 0) length = 0;

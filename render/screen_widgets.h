@@ -3,6 +3,7 @@
 #pragma once
 
 #include "render/gl.h"
+#include "render/recorded_shape.h"
 
 // The reference canvas is 480 units high and refWidth = int(480 x aspect) wide.
 struct ReferenceCanvas {
@@ -54,9 +55,9 @@ void drawScreenQuad(float width, float height, float r, float g, float b, float 
 // stacks. Leaves the depth test on and the projection matrix current.
 void drawScreenFade(int width, int height, const float* colour, float alpha);
 
-// The shared disc list: an 18-sided polygon of radius 1 about the origin.
-void buildSharedLists();
-GLuint discList();
+// The shared disc: an 18-sided polygon of radius 1 about the origin.
+void buildSharedShapes();
+const RecordedShape& discShape();
 
 // A new zero-terminated copy of the first `length` characters without spaces and newlines; caller owns.
 char* stripSpaces(const char* text, int length);

@@ -2,13 +2,17 @@
 # Installs the Debian 12 packages Velmora needs that are not installed yet.
 #   install-deps.sh         what building and running the program needs
 #   install-deps.sh --test  also what the test suite needs
+#   install-deps.sh --web   only what the browser build needs (scripts/build-web.sh)
+#   install-deps.sh --browser  only the headless browser the browser test drives
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config libsdl2-dev libegl-dev libopengl-dev libglu1-mesa-dev libgl1-mesa-dri
           libstb-dev libx11-dev)
-if [ "${1:-}" = "--test" ]; then
-  packages+=(googletest libgtest-dev xvfb xauth xdotool libfreetype-dev libgif-dev fonts-dejavu-core)
-fi
+case "${1:-}" in
+  --test) packages+=(googletest libgtest-dev xvfb xauth xdotool libfreetype-dev libgif-dev fonts-dejavu-core) ;;
+  --web) packages=(cmake make emscripten node-acorn libstb-dev python3) ;;
+  --browser) packages=(chromium python3) ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

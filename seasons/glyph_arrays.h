@@ -5,7 +5,7 @@
 // same; but on the software renderer a display-list call costs a copy of some 32 KB, a six-index draw
 // almost nothing, and the scenes draw some six hundred letters a frame.
 //
-//   arrays.build(*font);              // once, after the font's lists exist
+//   arrays.build(*font);              // once, after the font's shapes exist
 //   font->begin(); arrays.begin();
 //   ... arrays.drawFlat(letter) ...   // in place of font->drawGlyphFlat(letter)
 //   GlyphArrays::end(); BitmapFont::end();
@@ -19,8 +19,8 @@
 
 class GlyphArrays {
 public:
-    // Copies the glyph geometry of `font` (the font's own lists stay as they are). A font without
-    // lists (built without GL) gives arrays that draw nothing, as its lists would.
+    // Copies the glyph geometry of `font` (the font's own shapes stay as they are). A font without
+    // shapes (built without GL) gives arrays that draw nothing, as its shapes would.
     void build(const BitmapFont& font) {
         vertices.clear();
         texCoords.clear();
@@ -30,7 +30,7 @@ public:
             advance[c] = 0;
         }
         spaceMoves = false;
-        if (!font.textLists) return;
+        if (!font.shapesBuilt) return;
         const int space = ' ';
         const float h = (float)font.glyphHeight;
         for (int c = 0; c < BitmapFont::glyphCount; ++c) {

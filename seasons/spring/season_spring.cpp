@@ -79,7 +79,7 @@ void SeasonSpring::startGust() {
 void SeasonSpring::init(int w, int h, BitmapFont* f) {
     initScene(w, h, f);
     if (f) glyphs.build(*f);
-    buildFieldList();
+    buildFieldShape();
 
     const int storyLength = (int)std::strlen(story);
     storyLines = wrapText(story, f, storyLength, kWrapWidth, kLetterSize);
@@ -130,33 +130,19 @@ void SeasonSpring::init(int w, int h, BitmapFont* f) {
 
     blower.reset(new Breath(10.0f, 0.6f));
 
-    // One list per character code: the glyph lying in the x-z plane, turned half round about z.
-    glyphListBase = glGenLists(256);
-    glPushMatrix();
-    for (int c = 0; c < 256; ++c) {
-        glNewList(glyphListBase + c, GL_COMPILE);
-        glRotatef(180, 0, 0, 1);
-        if (f && f->present[c] != 0) f->drawGlyphFlat((char)c);
-        glEndList();
-    }
-    glPopMatrix();
-
     layoutLetters(storyLines);
     reset();
     std::printf("Season Spring initialised\n");
 }
 
-void SeasonSpring::buildFieldList() {
-    fieldList = glGenLists(1);
-    glNewList(fieldList, GL_COMPILE);
-    glBegin(GL_LINE_STRIP);
-    glVertex3f(-PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
-    glVertex3f(PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
-    glVertex3f(PAGE_HALF_WIDTH, 0, PAGE_HALF_DEPTH);
-    glVertex3f(-PAGE_HALF_WIDTH, 0, PAGE_HALF_DEPTH);
-    glVertex3f(-PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
-    glEnd();
-    glEndList();
+void SeasonSpring::buildFieldShape() {
+    field.begin(GL_LINE_STRIP);
+    field.vertex(-PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
+    field.vertex(PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
+    field.vertex(PAGE_HALF_WIDTH, 0, PAGE_HALF_DEPTH);
+    field.vertex(-PAGE_HALF_WIDTH, 0, PAGE_HALF_DEPTH);
+    field.vertex(-PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
+    field.end();
 }
 
 void SeasonSpring::placeDandelion(Dandelion& d, int index, int tries) {
@@ -318,7 +304,7 @@ void SeasonSpring::draw() {
     camera().apply();
 
     glColor3f(0, 0, 0);
-    glCallList(fieldList);
+    field.draw();
     glColor3f(0, 0, 0);
 
     for (const Dandelion& d : plants)
@@ -336,7 +322,7 @@ void SeasonSpring::draw() {
         glTranslatef(s.position.x, s.position.y, s.position.z);
         glMultMatrixf(s.matrix.m);
         glScalef(s.size, 0, s.size);
-        // What the letter's list holds (glyphListBase + letter), as arrays: the half turn, the glyph.
+        // The half turn, then the glyph lying in the x-z plane.
         glRotatef(180, 0, 0, 1);
         glyphs.drawFlat(s.letter);
         glPopMatrix();

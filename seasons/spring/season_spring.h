@@ -9,6 +9,7 @@
 
 #include "framework/season_scene.h"
 #include "render/gl.h"
+#include "render/recorded_shape.h"
 #include "render/vector_math.h"
 #include "seasons/spring/dandelion.h"
 #include "seasons/spring/letter_seed.h"
@@ -70,7 +71,7 @@ private:
     void placeDandelion(Dandelion& d, int index, int tries);
     void layoutLetters(const std::vector<std::string>& lines);
     void resetLetters();
-    void buildFieldList();
+    void buildFieldShape();
     void startGust();
 
     const char* story = springStory;
@@ -86,12 +87,11 @@ private:
     Vec3 ground;
     Vec3 prevGround;
     Vec3 rayDirection;
-    GLuint fieldList = 0;
+    RecordedShape field;
     GlyphArrays glyphs;  // the font's quads, drawn as arrays
     SeedDirectionTable directions;
     MeadowVector windStep;  // the last change applied to the wind
     int gustLength = 0;
     float gustAngle = 0;    // radians
     MeadowVector gust;
-    GLuint glyphListBase = 0;
 };

@@ -33,24 +33,21 @@ void SeasonSummer::init(int w, int h, BitmapFont* f) {
     unfold = 270.0f;
     schoolingFrames = 0;
 
-    buildPondList();
+    buildPondShape();
     layoutFish(story);
 
     std::fputs("Season Summer initialised\n", stdout);
     reset();
 }
 
-void SeasonSummer::buildPondList() {
-    pondList = glGenLists(1);
-    glNewList(pondList, GL_COMPILE);
-    glBegin(GL_LINE_STRIP);
-    glVertex3f(-PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
-    glVertex3f(PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
-    glVertex3f(PAGE_HALF_WIDTH, 0, PAGE_HALF_DEPTH);
-    glVertex3f(-PAGE_HALF_WIDTH, 0, PAGE_HALF_DEPTH);
-    glVertex3f(-PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
-    glEnd();
-    glEndList();
+void SeasonSummer::buildPondShape() {
+    pond.begin(GL_LINE_STRIP);
+    pond.vertex(-PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
+    pond.vertex(PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
+    pond.vertex(PAGE_HALF_WIDTH, 0, PAGE_HALF_DEPTH);
+    pond.vertex(-PAGE_HALF_WIDTH, 0, PAGE_HALF_DEPTH);
+    pond.vertex(-PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
+    pond.end();
 }
 
 void SeasonSummer::layoutFish(const char* text) {
@@ -175,7 +172,7 @@ void SeasonSummer::pickWaterPoint(int x, int y) {
 void SeasonSummer::draw() {
     camera().apply();
     glColor3f(0, 0, 0);
-    glCallList(pondList);
+    pond.draw();
     glColor3f(0, 0, 0);
     if (font()) {
         font()->begin();

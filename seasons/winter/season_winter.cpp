@@ -34,7 +34,7 @@ void SeasonWinter::init(int w, int h, BitmapFont* f) {
     if (f) glyphs.build(*f);
     for (float& c : inkColour) c = 0;
 
-    buildLists();
+    buildShapes();
 
     const int storyLength = static_cast<int>(std::strlen(story));
     char* letters = stripSpaces(story, storyLength);
@@ -42,7 +42,7 @@ void SeasonWinter::init(int w, int h, BitmapFont* f) {
     const std::vector<std::string> lines = wrapText(story, f, storyLength, kWrapWidth, kLetterSize);
 
     snowTree = std::make_unique<SnowTree>(winterTreeRecords(), kBranchRadiusBase * 0.6f);
-    snowTree->boxList = boxList;
+    snowTree->unitBox = &box;
     ring = std::make_unique<TrunkHandle>(17.0f);
     ring->setAnchor(Vec3(0, 0, 0));
 
@@ -59,21 +59,15 @@ void SeasonWinter::init(int w, int h, BitmapFont* f) {
     std::fputs("Season Winter initialised\n", stdout);
 }
 
-void SeasonWinter::buildLists() {
-    groundList = glGenLists(1);
-    glNewList(groundList, GL_COMPILE);
-    glBegin(GL_QUADS);
-    glVertex3f(-PAGE_HALF_WIDTH, -3.5f, -PAGE_HALF_DEPTH);
-    glVertex3f(PAGE_HALF_WIDTH, -3.5f, -PAGE_HALF_DEPTH);
-    glVertex3f(PAGE_HALF_WIDTH, -3.5f, PAGE_HALF_DEPTH);
-    glVertex3f(-PAGE_HALF_WIDTH, -3.5f, PAGE_HALF_DEPTH);
-    glEnd();
-    glEndList();
+void SeasonWinter::buildShapes() {
+    ground.begin(GL_QUADS);
+    ground.vertex(-PAGE_HALF_WIDTH, -3.5f, -PAGE_HALF_DEPTH);
+    ground.vertex(PAGE_HALF_WIDTH, -3.5f, -PAGE_HALF_DEPTH);
+    ground.vertex(PAGE_HALF_WIDTH, -3.5f, PAGE_HALF_DEPTH);
+    ground.vertex(-PAGE_HALF_WIDTH, -3.5f, PAGE_HALF_DEPTH);
+    ground.end();
 
-    boxList = glGenLists(1);
-    glNewList(boxList, GL_COMPILE);
-    emitUnitBox();
-    glEndList();
+    recordUnitBox(box);
 }
 
 void SeasonWinter::layoutLetters(const std::vector<std::string>& lines, float size) {
@@ -236,7 +230,7 @@ void SeasonWinter::draw() {
     camera().apply();
 
     glColor3ub(255, 255, 255);
-    glCallList(groundList);
+    ground.draw();
 
     const bool translucent = snowTree->alpha != 255;
     if (translucent) {

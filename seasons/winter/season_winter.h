@@ -11,6 +11,7 @@
 
 #include "framework/season_scene.h"
 #include "render/gl.h"
+#include "render/recorded_shape.h"
 #include "render/view_picking.h"
 #include "seasons/glyph_arrays.h"
 #include "seasons/winter/snow_letter.h"
@@ -62,7 +63,7 @@ private:
     void resetLetters();
     // The pointer's point on the ground plane y = 0, from the view the previous frame drew with.
     void pickGroundPoint(int x, int y);
-    void buildLists();
+    void buildShapes();
 
     const char* story = nullptr;
     int flakeCount = 0;
@@ -72,7 +73,7 @@ private:
     float inkColour[3] = {0, 0, 0};
     Vec3 pullPoint;
     ViewMatrices pickView{};
-    GLuint boxList = 0;     // a unit box, the shape of every branch
-    GLuint groundList = 0;  // the page, just below the ground
+    RecordedShape box;     // a unit box, the shape of every branch
+    RecordedShape ground;  // the page, just below the ground
     GlyphArrays glyphs;     // the font's quads, drawn as arrays
 };

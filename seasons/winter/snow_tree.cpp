@@ -92,7 +92,7 @@ void TreeBranch::addSibling(TreeBranch* branch) {
     last->nextSibling = branch;
 }
 
-void TreeBranch::draw(GLuint list) const {
+void TreeBranch::draw(const RecordedShape& box) const {
     for (const TreeBranch* b = this; b != nullptr; b = b->nextSibling) {
         glPushMatrix();
         glTranslatef(b->base.x, b->base.y, b->base.z);
@@ -100,9 +100,9 @@ void TreeBranch::draw(GLuint list) const {
         glRotatef(b->angleY, 0, 1, 0);
         glRotatef(b->angleZ, 0, 0, 1);
         glScalef(b->thickness, b->length, b->thickness);
-        glCallList(list);
+        box.draw();
         glPopMatrix();
-        if (b->firstChild != nullptr) b->firstChild->draw(list);
+        if (b->firstChild != nullptr) b->firstChild->draw(box);
     }
 }
 
@@ -190,7 +190,7 @@ void SnowTree::draw() {
     // The whole tree tilts back and forth about a horizontal axis across the pull direction.
     glRotatef(static_cast<float>(std::sin(sway.phase) * sway.amplitude), 1, 0, 0);
     glRotatef(-shakeAngle, 0, 1, 0);
-    branches[0]->draw(boxList);
+    if (unitBox) branches[0]->draw(*unitBox);
     glPopMatrix();
 }
 
@@ -204,37 +204,37 @@ void SnowTree::collide(SnowLetter* letters, int count) {
     }
 }
 
-void emitUnitBox() {
-    glBegin(GL_QUADS);
+void recordUnitBox(RecordedShape& box) {
+    box.begin(GL_QUADS);
     // z = +0.5
-    glVertex3f(-0.5f, 0, 0.5f);
-    glVertex3f(0.5f, 0, 0.5f);
-    glVertex3f(0.5f, 1, 0.5f);
-    glVertex3f(-0.5f, 1, 0.5f);
+    box.vertex(-0.5f, 0, 0.5f);
+    box.vertex(0.5f, 0, 0.5f);
+    box.vertex(0.5f, 1, 0.5f);
+    box.vertex(-0.5f, 1, 0.5f);
     // z = -0.5
-    glVertex3f(-0.5f, 0, -0.5f);
-    glVertex3f(-0.5f, 1, -0.5f);
-    glVertex3f(0.5f, 1, -0.5f);
-    glVertex3f(0.5f, 0, -0.5f);
+    box.vertex(-0.5f, 0, -0.5f);
+    box.vertex(-0.5f, 1, -0.5f);
+    box.vertex(0.5f, 1, -0.5f);
+    box.vertex(0.5f, 0, -0.5f);
     // y = 1
-    glVertex3f(-0.5f, 1, -0.5f);
-    glVertex3f(-0.5f, 1, 0.5f);
-    glVertex3f(0.5f, 1, 0.5f);
-    glVertex3f(0.5f, 1, -0.5f);
+    box.vertex(-0.5f, 1, -0.5f);
+    box.vertex(-0.5f, 1, 0.5f);
+    box.vertex(0.5f, 1, 0.5f);
+    box.vertex(0.5f, 1, -0.5f);
     // y = 0
-    glVertex3f(-0.5f, 0, -0.5f);
-    glVertex3f(0.5f, 0, -0.5f);
-    glVertex3f(0.5f, 0, 0.5f);
-    glVertex3f(-0.5f, 0, 0.5f);
+    box.vertex(-0.5f, 0, -0.5f);
+    box.vertex(0.5f, 0, -0.5f);
+    box.vertex(0.5f, 0, 0.5f);
+    box.vertex(-0.5f, 0, 0.5f);
     // x = +0.5
-    glVertex3f(0.5f, 0, -0.5f);
-    glVertex3f(0.5f, 1, -0.5f);
-    glVertex3f(0.5f, 1, 0.5f);
-    glVertex3f(0.5f, 0, 0.5f);
+    box.vertex(0.5f, 0, -0.5f);
+    box.vertex(0.5f, 1, -0.5f);
+    box.vertex(0.5f, 1, 0.5f);
+    box.vertex(0.5f, 0, 0.5f);
     // x = -0.5
-    glVertex3f(-0.5f, 0, -0.5f);
-    glVertex3f(-0.5f, 0, 0.5f);
-    glVertex3f(-0.5f, 1, 0.5f);
-    glVertex3f(-0.5f, 1, -0.5f);
-    glEnd();
+    box.vertex(-0.5f, 0, -0.5f);
+    box.vertex(-0.5f, 0, 0.5f);
+    box.vertex(-0.5f, 1, 0.5f);
+    box.vertex(-0.5f, 1, -0.5f);
+    box.end();
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "render/gl.h"
+#include "render/recorded_shape.h"
 #include "render/vector_math.h"
 
 class SnowLetter;
@@ -54,8 +55,8 @@ public:
 
     // Links `branch` behind the last sibling of this one.
     void addSibling(TreeBranch* branch);
-    // Draws this branch and its later siblings, each followed by its children, with the unit box list.
-    void draw(GLuint list) const;
+    // Draws this branch and its later siblings, each followed by its children, with the unit box.
+    void draw(const RecordedShape& box) const;
     // Brings a falling letter to rest if it meets this branch.
     void collide(SnowLetter& letter);
 };
@@ -76,7 +77,7 @@ public:
     Sway sway;
     float shakeAngle = 0;  // degrees about the vertical: the direction of the last pull
     Box3 box;              // the union of all branch boxes
-    GLuint boxList = 0;    // the unit box the branches are drawn with
+    const RecordedShape* unitBox = nullptr;  // the unit box the branches are drawn with
     int alpha = 0;         // 0..255
 
     SnowTree(const std::vector<BranchSpec>& specs, float radius);
@@ -93,4 +94,4 @@ public:
 };
 
 // The unit box every branch is drawn with: the six faces of (-0.5, 0, -0.5) .. (0.5, 1, 0.5).
-void emitUnitBox();
+void recordUnitBox(RecordedShape& box);

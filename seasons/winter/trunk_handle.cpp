@@ -4,16 +4,13 @@
 
 TrunkHandle::TrunkHandle(float radius) : radius(radius) {
     // The ring: 35 points round the circle, every other step of 2 pi / 70, closed on the first.
-    ringList = glGenLists(1);
-    glNewList(ringList, GL_COMPILE);
-    glBegin(GL_LINE_STRIP);
+    ring.begin(GL_LINE_STRIP);
     for (int i = 0; i <= 68; i += 2) {
         const double a = i * 0.08975979;
-        glVertex3f(static_cast<float>(radius * std::cos(a)), 0, static_cast<float>(radius * std::sin(a)));
+        ring.vertex(static_cast<float>(radius * std::cos(a)), 0, static_cast<float>(radius * std::sin(a)));
     }
-    glVertex3f(radius, 0, 0);
-    glEnd();
-    glEndList();
+    ring.vertex(radius, 0, 0);
+    ring.end();
 }
 
 void TrunkHandle::setAnchor(const Vec3& p) {
@@ -66,6 +63,6 @@ void TrunkHandle::draw() {
     }
     glPushMatrix();
     glTranslatef(point.x, point.y, point.z);
-    glCallList(ringList);
+    ring.draw();
     glPopMatrix();
 }

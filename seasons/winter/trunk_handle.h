@@ -4,11 +4,12 @@
 #pragma once
 
 #include "render/gl.h"
+#include "render/recorded_shape.h"
 #include "render/vector_math.h"
 
 class TrunkHandle {
 public:
-    GLuint ringList = 0;
+    RecordedShape ring;
     Vec3 point;      // the handle's current ground point
     Vec3 prevPoint;
     Vec3 anchor;     // the foot of the trunk

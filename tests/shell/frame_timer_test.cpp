@@ -35,6 +35,26 @@ TEST(FrameTimer, FiresOnlyOncePastDueAndNeverCatchesUp) {
     EXPECT_TRUE(timer.frameDue());
 }
 
+TEST(FrameTimer, AtDisplayRefreshGivesSixtyASecondAndSkipsAHiddenPause) {
+    // Refreshes of 60, 120 and 144 Hz with a tick of jitter, for 10 s; then 3 s without refreshes.
+    for (int hz : {60, 120, 144}) {
+        fakeNow = 0;
+        FrameTimer timer(60.0f, fakeCounter, fakeFrequency);
+        timer.start();
+        int frames = 0, refresh = 0;
+        for (; refresh < 10 * hz; ++refresh) {
+            fakeNow = refresh * 1000 / hz + (refresh % 3 == 0 ? 1 : 0);
+            frames += timer.frameDueAtRefresh(1000 / hz / 2);
+        }
+        // 60 a second (a period of 16 ticks allows 62.5; a 60 Hz display at most 60)
+        EXPECT_GE(frames, 590) << hz;
+        EXPECT_LE(frames, 630) << hz;
+        fakeNow += 3000;
+        EXPECT_TRUE(timer.frameDueAtRefresh(1000 / hz / 2));
+        EXPECT_FALSE(timer.frameDueAtRefresh(1000 / hz / 2)) << hz;  // no catch-up
+    }
+}
+
 TEST(FrameTimer, ZeroRateReportsAndNeverFires) {
     static int messages = 0;
     messages = 0;

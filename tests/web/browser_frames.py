@@ -1,0 +1,211 @@
+#!/usr/bin/env python3
+"""The browser build against the headless one: headless Chromium plays tests/web/visit.script in
+the page (index.html?test), the frames it names come back to this server, and each is compared with
+the headless run's frame of the same input.
+
+  browser_frames.py BUILD_WEB REFERENCE_TOOL OUT_DIR
+  browser_frames.py --measure BUILD_WEB   the page's size, its start and its frame times at 1280x720
+
+Tolerance (the two rasterisers differ in edges, glyph filtering and line pixels): per frame, the
+mean difference over all channels at most 1.5 levels of 255, and at most 1% of the pixels differing
+by more than 64 in any channel. PNGs of both frames are left in OUT_DIR.
+"""
+import gzip
+import http.server
+import json
+import os
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import urllib.parse
+import zlib
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+WIDTH, HEIGHT = 640, 480
+MEAN_LIMIT, SHARE_LIMIT, LEVEL = 1.5, 0.01, 64
+
+
+def png(path, width, height, rgb):
+    rows = b"".join(b"\0" + rgb[y * width * 3:(y + 1) * width * 3] for y in range(height))
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+                + chunk(b"IDAT", zlib.compress(rows, 6)) + chunk(b"IEND", b""))
+
+
+def serve(build_web):
+    result = {"captures": {}, "done": threading.Event(), "errors": [], "started_ms": None}
+    files = {"/visit.script": os.path.join(HERE, "visit.script"),
+             "/test_harness.js": os.path.join(HERE, "test_harness.js")}
+    types = {".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm"}
+
+    class Handler(http.server.BaseHTTPRequestHandler):
+        def log_message(self, *args):
+            pass
+
+        def do_GET(self):
+            path = urllib.parse.urlparse(self.path).path
+            local = files.get(path) or os.path.join(build_web, path.lstrip("/") or "index.html")
+            if not os.path.isfile(local):
+                self.send_error(404)
+                return
+            with open(local, "rb") as f:
+                body = f.read()
+            self.send_response(200)
+            self.send_header("Content-Type", types.get(os.path.splitext(local)[1], "text/plain"))
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
+
+        def do_POST(self):
+            url = urllib.parse.urlparse(self.path)
+            query = dict(urllib.parse.parse_qsl(url.query))
+            body = self.rfile.read(int(self.headers.get("Content-Length", 0)))
+            if url.path == "/capture":
+                result["captures"][int(query["frame"])] = (int(query["width"]), int(query["height"]), body)
+            elif url.path == "/ended":
+                result["ended"] = body.decode(errors="replace")
+            elif url.path == "/times":
+                result["times"] = json.loads(body)
+            elif url.path == "/started":
+                result["started_ms"] = float(query["ms"])
+            elif url.path == "/error":
+                result["errors"].append(body.decode(errors="replace"))
+                result["done"].set()
+            elif url.path == "/done":
+                result["done"].set()
+            self.send_response(204)
+            self.end_headers()
+
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server, result
+
+
+def chromium_command(url, profile, width, height):
+    return ["chromium", "--headless=new", "--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
+            "--disable-background-networking", "--disable-background-timer-throttling",
+            "--disable-renderer-backgrounding", "--disable-backgrounding-occluded-windows", "--no-first-run",
+            "--disable-extensions", "--mute-audio", "--user-data-dir=" + profile,
+            "--window-size=%d,%d" % (width, height), url]
+
+
+def run_browser(build_web, timeout, log_path, width=WIDTH, height=HEIGHT, extra=""):
+    server, result = serve(build_web)
+    url = "http://127.0.0.1:%d/index.html?test&width=%d&height=%d%s" % (server.server_address[1], width, height,
+                                                                          extra)
+    with tempfile.TemporaryDirectory() as profile:
+        log = open(log_path, "wb")
+        command = chromium_command(url, profile, width + 200, height + 300)  # room for the canvas
+        command[1:1] = ["--enable-logging=stderr", "--v=0"]  # the page's console lines, for failures
+        browser = subprocess.Popen(command, stdout=log, stderr=log, start_new_session=True)
+        began = time.time()
+        finished = result["done"].wait(timeout)
+        os.killpg(browser.pid, signal.SIGTERM)
+        try:
+            browser.wait(10)
+        except subprocess.TimeoutExpired:
+            os.killpg(browser.pid, signal.SIGKILL)
+            browser.wait()
+        log.close()
+    server.shutdown()
+    result["seconds"] = time.time() - began
+    result["finished"] = finished
+    return result
+
+
+def measure(build_web):
+    """Download size, first frame and frame times per scene (the intervals between frames, which in
+    the test mode run one per display refresh: 16.7 ms when the renderer keeps up with 60 Hz)."""
+    for name in ("velmora.wasm", "velmora.js", "index.html"):
+        with open(os.path.join(build_web, name), "rb") as f:
+            data = f.read()
+        print("%-13s %8d bytes, %8d gzip -9" % (name, len(data), len(gzip.compress(data, 9))))
+    with tempfile.TemporaryDirectory() as scratch:
+        result = run_browser(build_web, 900, os.path.join(scratch, "chromium.log"), 1280, 720, "&times")
+    times = result.get("times", [])
+    if times:  # the page's clock starts with the navigation
+        print("first frame drawn %.0f ms after the page was requested" % times[0][3])
+    names = ["Spring", "Summer", "Autumn", "Winter"]
+    scenes = {}
+    for (frame, state, season, t, work), before in zip(times[1:], times):
+        key = "menu" if state == 3 else names[season] if state == 5 and 0 <= season < 4 else None
+        if key:
+            scenes.setdefault(key, []).append((t - before[3], work))
+    print("%-7s %6s | %-31s | %s" % ("", "", "frame interval (ms)", "program's update + draw (ms)"))
+    print("%-7s %6s | %6s %6s %6s %9s | %6s %6s" % ("scene", "frames", "median", "p95", "max", "> 20 ms",
+                                                    "median", "p95"))
+    for key in ["menu"] + names:
+        if key not in scenes:
+            continue
+        gaps = sorted(g for g, _ in scenes[key])
+        work = sorted(w for _, w in scenes[key])
+        n = len(gaps)
+        print("%-7s %6d | %6.1f %6.1f %6.1f %8.1f%% | %6.2f %6.2f" % (
+            key, n, gaps[n // 2], gaps[int(n * 0.95)], gaps[-1], 100.0 * sum(g > 20 for g in gaps) / n,
+            work[n // 2], work[int(n * 0.95)]))
+    return 0
+
+
+def main():
+    if sys.argv[1] == "--measure":
+        return measure(sys.argv[2])
+    build_web, tool, out = sys.argv[1:4]
+    os.makedirs(out, exist_ok=True)
+    log_path = os.path.join(out, "chromium.log")
+    result = run_browser(build_web, int(os.environ.get("VELMORA_BROWSER_TIMEOUT", "600")), log_path)
+    if result["errors"] or not result["finished"]:
+        print("browser: %s after %.0f s (%d frames back)" % (
+            "; ".join(result["errors"]) or "timed out", result["seconds"], len(result["captures"])))
+        print("the page's console: " + log_path)
+        return 1
+    print("browser: visit played in %.0f s; first frame %.0f ms after the harness started" % (
+        result["seconds"], result["started_ms"] or -1))
+    subprocess.run([tool, os.path.join(HERE, "visit.script"), str(WIDTH), str(HEIGHT), out], check=True,
+                   stdout=subprocess.DEVNULL)
+    # Escape on the menu: the closing plays, then the page asks for a click to begin again.
+    failures = 0
+    if result.get("ended") != "click to begin again":
+        print("after the closing the page shows %r, not the click to begin again" % result.get("ended"))
+        failures += 1
+    expected = sorted(int(f[6:-4]) for f in os.listdir(out) if f.startswith("frame_") and f.endswith(".rgb"))
+    for frame in expected:
+        with open(os.path.join(out, "frame_%d.rgb" % frame), "rb") as f:
+            reference = f.read()
+        if frame not in result["captures"]:
+            print("frame %d: the browser never drew it" % frame)
+            failures += 1
+            continue
+        width, height, rgba = result["captures"][frame]
+        if (width, height) != (WIDTH, HEIGHT):
+            print("frame %d: the browser drew %dx%d, not %dx%d" % (frame, width, height, WIDTH, HEIGHT))
+            failures += 1
+            continue
+        # RGBA rows from the bottom, to RGB rows from the top.
+        rows = [rgba[y * width * 4:(y + 1) * width * 4] for y in range(height)][::-1]
+        browser = bytearray()
+        for row in rows:
+            browser += bytes(b for i, b in enumerate(row) if i % 4 != 3)
+        total = far = 0
+        for p in range(0, len(browser), 3):
+            d = (abs(browser[p] - reference[p]), abs(browser[p + 1] - reference[p + 1]),
+                 abs(browser[p + 2] - reference[p + 2]))
+            total += d[0] + d[1] + d[2]
+            far += max(d) > LEVEL
+        mean, share = total / len(browser), far / (width * height)
+        ok = mean <= MEAN_LIMIT and share <= SHARE_LIMIT
+        failures += not ok
+        print("frame %5d: mean difference %.2f, %.2f%% of pixels off by more than %d  %s" % (
+            frame, mean, 100 * share, LEVEL, "ok" if ok else "TOO DIFFERENT"))
+        png(os.path.join(out, "browser_%d.png" % frame), width, height, bytes(browser))
+        png(os.path.join(out, "headless_%d.png" % frame), width, height, reference)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

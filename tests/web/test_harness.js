@@ -1,0 +1,45 @@
+// Drives the page for the browser test (index.html?test): hands the program its input script, sends
+// the frames the script names to the test's server (RGBA, rows from the bottom) and says when the
+// script has run out.
+(function () {
+  var sent = [];
+  // The canvas at the size the test compares, whatever the window's.
+  var query = new URLSearchParams(location.search);
+  canvas.style.width = query.get('width') + 'px';
+  canvas.style.height = query.get('height') + 'px';
+  function post(path, body) { return fetch(path, {method: 'POST', body: body}); }
+  Module.print = function (text) { console.log(text); };
+  Module.printErr = function (text) { console.log(text); };
+  Module.velmoraCapture = function (frame, width, height, pixels) {
+    sent.push(post('/capture?frame=' + frame + '&width=' + width + '&height=' + height, pixels));
+  };
+  // With &times: when each frame ended, its application state and season and how long its update and
+  // draw calls took in the program (the browser draws afterwards), sent at the end.
+  var times = [];
+  if (query.has('times')) {
+    Module.velmoraFrame = function (frame, state, season, ms) {
+      times.push([frame, state, season, performance.now(), ms]);
+    };
+  }
+  var ended = Module.velmoraEnded;
+  Module.velmoraEnded = function () {
+    ended();
+    sent.push(post('/ended', document.getElementById('note').textContent));
+  };
+  Module.velmoraTestDone = function () {
+    if (times.length) sent.push(post('/times', JSON.stringify(times)));
+    Promise.all(sent).then(function () { post('/done', 'ok'); });
+  };
+  var started = performance.now();
+  Module.velmoraStarted = function () {
+    note.style.display = 'none';
+    requestAnimationFrame(function () { post('/started?ms=' + (performance.now() - started).toFixed(1), ''); });
+  };
+  window.addEventListener('error', function (e) { post('/error', String(e.message)); });
+  fetch('visit.script').then(function (r) { return r.text(); }).then(function (text) {
+    Module.velmoraScript = text;
+    var program = document.createElement('script');
+    program.src = 'velmora.js';
+    document.body.appendChild(program);
+  });
+})();

@@ -530,9 +530,7 @@ bool scenePlaying(ASeason* scene) {
     return false;
 }
 
-namespace {
-
-bool interacting(ASeason* scene) {
+bool sceneInteracting(ASeason* scene) {
     if (auto* s = dynamic_cast<SeasonSpring*>(scene)) {
         for (const LetterSeed& seed : s->seeds)
             if (!seed.attached && seed.visible) return true;
@@ -543,8 +541,6 @@ bool interacting(ASeason* scene) {
     if (auto* s = dynamic_cast<SeasonWinter*>(scene)) return s->handle && s->handle->grabbed;
     return false;
 }
-
-}  // namespace
 
 bool scenePaused(ASeason* scene) {
     if (auto* s = dynamic_cast<SeasonSpring*>(scene)) return !s->running;
@@ -846,7 +842,7 @@ std::string Monkey::step() {
     if (now == APP_SEASON && index >= 0) {
         stats.framesInScene[index] += 1;
         if (scenePlaying(current)) stats.framesPlaying[index] += 1;
-        if (interacting(current)) stats.framesInteracting[index] += 1;
+        if (sceneInteracting(current)) stats.framesInteracting[index] += 1;
         std::string bad = firstNonFinite(index, current);
         if (!bad.empty()) return failure(std::string(sceneNames[index]) + ": " + bad);
     }

@@ -117,6 +117,15 @@ int runSdlProgram(const CommandLine& options) {
             return 1;
         }
     }
+    // A recording that cannot be written is said before a window opens.
+    if (!options.recordPath.empty()) {
+        std::FILE* file = std::fopen(options.recordPath.c_str(), "a");
+        if (!file) {
+            std::fprintf(stderr, "velmora: cannot write the recording %s\n", options.recordPath.c_str());
+            return 1;
+        }
+        std::fclose(file);
+    }
     frameLogOpenFromEnvironment();  // VELMORA_FRAME_LOG: timing of start-up and of every frame
     keepFreedMemory();
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");

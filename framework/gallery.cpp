@@ -86,6 +86,9 @@ void Gallery::startVisit(int season) {
 void Gallery::play(const InputEvent& recorded) {
     const InputRecording& r = visits[visit];
     InputEvent e = recorded;
+    // The visitor's Escape is for leaving a scene; should its visit have gone astray (a click that
+    // missed the menu's row), it must not close the piece from the menu.
+    if (e.kind == INPUT_KEY_DOWN && e.key == VK_CODE_ESCAPE && appStateId() != APP_SEASON) return;
     mapRecordedPoint(r.width, r.height, w, h, e.x, e.y);
     if (e.kind == INPUT_PRESS && e.button > 0 && e.button < 6) buttonHeld[e.button] = e.button < 4;
     if (e.kind == INPUT_RELEASE && e.button > 0 && e.button < 6) buttonHeld[e.button] = false;

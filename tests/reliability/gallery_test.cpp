@@ -53,7 +53,7 @@ TEST(Gallery, BuiltInVisitsParseAndEnterTheirOwnSeason) {
 }
 
 TEST(Gallery, VisitorPlaysEachSeasonInTurnAndAPersonTakesOverAtOnce) {
-    const int w = 200, h = 150;
+    const int w = 160, h = 120;
     HeadlessRun run(w, h, false);  // drawn below, every eighth frame of a scene (its picking needs one)
     ASSERT_TRUE(run.ok()) << run.error();
     ASSERT_EQ(startGallery(w, h), "");

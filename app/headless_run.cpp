@@ -57,10 +57,10 @@ void HeadlessRun::step() {
     frames += 1;
 }
 
-bool HeadlessRun::runFrames(int n) {
+bool HeadlessRun::runFrames(int n, bool captureLast) {
     for (int i = 0; i < n; ++i) {
         if (quitRequested()) return false;
-        if (i == n - 1) captureNext = draw;
+        if (i == n - 1) captureNext = draw && captureLast;
         step();
     }
     return !quitRequested();

@@ -36,8 +36,9 @@ public:
     // Frames run since appInit (each one appUpdate then appDraw).
     int frame() const { return frames; }
     // Runs n frames, delivering input scheduled with at() before each frame's update. Stops early,
-    // returning false, once the application has asked to quit.
-    bool runFrames(int n);
+    // returning false, once the application has asked to quit. The last frame is read back for
+    // lastFrame() unless `captureLast` is false.
+    bool runFrames(int n, bool captureLast = true);
     // Runs until `done` holds (checked before each frame) or maxFrames have run; true if it held.
     bool runUntil(const std::function<bool()>& done, int maxFrames);
     // Schedules an action before the update of absolute frame number `frameNumber`.

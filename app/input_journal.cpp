@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "app/input_session.h"
 #include "framework/application.h"
 
 namespace {
@@ -53,23 +54,23 @@ void inputJournalFrameDone() {
 
 void journalKeyDown(int key) {
     record("key_down", 1, key);
-    onKeyDown(key);
+    sessionKeyDown(key);
 }
 void journalKeyUp(int key) {
     record("key_up", 1, key);
-    onKeyUp(key);
+    sessionKeyUp(key);
 }
 void journalMouseMove(int x, int y) {
     record("move", 2, x, y);
-    onMouseMove(x, y);
+    sessionMouseMove(x, y);
 }
 void journalMouseDown(int x, int y, int button) {
     record("down", 3, x, y, button);
-    onMouseDown(x, y, button);
+    sessionMouseDown(x, y, button);
 }
 void journalMouseUp(int x, int y, int button) {
     record("up", 3, x, y, button);
-    onMouseUp(x, y, button);
+    sessionMouseUp(x, y, button);
 }
 
 bool readJournalEvent(std::FILE* file, JournalEvent& event) {

@@ -65,6 +65,7 @@ void runMainLoop(FrameTimer& timer, const MainLoopHooks& hooks) {
         if (timer.frameDue()) {
             FrameLog* log = frameLog;
             int64_t cpuStart = log ? cpuMicroseconds() : 0;
+            if (hooks.beforeFrame) hooks.beforeFrame();
             appUpdate();
             inputJournalFrameDone();
             appDraw();

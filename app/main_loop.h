@@ -11,6 +11,7 @@ struct MainLoopHooks {
     bool (*handleMessage)();                 // dispatches one waiting message; false when none waits
     void (*waitForMessages)(int milliseconds);  // returns early when a message arrives
     void (*sleepMicroseconds)(int microseconds);
+    void (*beforeFrame)() = nullptr;         // right before every appUpdate; may be null
 };
 
 // How to wait when `ticksLeft` ticks (of `frequency` per second) remain before the next frame:

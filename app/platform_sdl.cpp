@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "app/frame_timer.h"
+#include "app/input_session.h"
 #include "app/key_mapping.h"
 #include "app/main_loop.h"
 #include "app/platform.h"
@@ -54,22 +55,22 @@ void dispatch(const SDL_Event& e) {
         int key = virtualKeyFromSdl(e.key.keysym.sym);
         if (key == 0) break;  // no virtual-key code: the application never sees it
         if (e.type == SDL_KEYDOWN)
-            onKeyDown(key);
+            sessionKeyDown(key);
         else
-            onKeyUp(key);
+            sessionKeyUp(key);
         break;
     }
     case SDL_MOUSEMOTION:
-        onMouseMove(px(e.motion.x), py(e.motion.y));
+        sessionMouseMove(px(e.motion.x), py(e.motion.y));
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
         int button = e.button.button == SDL_BUTTON_LEFT ? 1 : e.button.button == SDL_BUTTON_RIGHT ? 3 : 0;
         if (button == 0) break;  // the middle and extra buttons are not used
         if (e.type == SDL_MOUSEBUTTONDOWN)
-            onMouseDown(px(e.button.x), py(e.button.y), button);
+            sessionMouseDown(px(e.button.x), py(e.button.y), button);
         else
-            onMouseUp(px(e.button.x), py(e.button.y), button);
+            sessionMouseUp(px(e.button.x), py(e.button.y), button);
         break;
     }
     case SDL_MOUSEWHEEL: {
@@ -78,7 +79,7 @@ void dispatch(const SDL_Event& e) {
         int x = 0, y = 0;
         SDL_GetMouseState(&x, &y);
         // A turn reads as a press of button 4 (forward) or 5 (back), never followed by a release.
-        onMouseDown(px(x), py(y), steps < 0 ? 5 : 4);
+        sessionMouseDown(px(x), py(y), steps < 0 ? 5 : 4);
         break;
     }
     default:
@@ -100,9 +101,33 @@ void sleepMicroseconds(int microseconds) {
     nanosleep(&t, nullptr);
 }
 
+// A replay ends the program when its last frame has been played.
+void beforeFrame() {
+    if (sessionReplayOver()) requestQuit();
+    sessionBeforeFrame();
+}
+
 }  // namespace
 
-int runSdlProgram() {
+int runSdlProgram(const CommandLine& options) {
+    // A replay is read whole before anything is shown: a malformed file draws nothing.
+    InputRecording replay;
+    if (options.mode == CommandLine::REPLAY) {
+        std::string error;
+        if (!readRecordingFile(options.recordingPath, replay, error)) {
+            std::fprintf(stderr, "velmora: %s\n", error.c_str());
+            return 1;
+        }
+    }
+    // A recording that cannot be written is said before a window opens.
+    if (!options.recordPath.empty()) {
+        std::FILE* file = std::fopen(options.recordPath.c_str(), "a");
+        if (!file) {
+            std::fprintf(stderr, "velmora: cannot write the recording %s\n", options.recordPath.c_str());
+            return 1;
+        }
+        std::fclose(file);
+    }
     frameLogOpenFromEnvironment();  // VELMORA_FRAME_LOG: timing of start-up and of every frame
     keepFreedMemory();
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
@@ -176,12 +201,28 @@ int runSdlProgram() {
 
     int drawableWidth = 0, drawableHeight = 0;
     SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
-    appInit(drawableWidth > 0 ? drawableWidth : screenWidth, drawableHeight > 0 ? drawableHeight : screenHeight);
+    if (drawableWidth <= 0 || drawableHeight <= 0) {
+        drawableWidth = screenWidth;
+        drawableHeight = screenHeight;
+    }
+    appInit(drawableWidth, drawableHeight);
     frameLogMark("app_init");
+    SessionOptions session;
+    session.width = drawableWidth;
+    session.height = drawableHeight;
+    session.gallery = options.gallery;
+    session.recordPath = options.recordPath;
+    session.replay = options.mode == CommandLine::REPLAY ? &replay : nullptr;
+    std::string error;
+    if (!sessionStart(session, error)) {
+        std::fprintf(stderr, "velmora: %s\n", error.c_str());
+        requestQuit();
+    }
     if (!quitRequested()) {
-        MainLoopHooks hooks{handleMessage, waitForMessages, sleepMicroseconds};
+        MainLoopHooks hooks{handleMessage, waitForMessages, sleepMicroseconds, beforeFrame};
         runMainLoop(programFrameTimer(), hooks);
     }
+    sessionFinish();
 
     SDL_GL_DeleteContext(context);
     SDL_DestroyWindow(window);  // leaves the desktop as it was

@@ -2,4 +2,7 @@
 // the messages mapped onto the application's handlers, the frame loop. Returns the exit code.
 #pragma once
 
-int runSdlProgram();
+#include "app/command_line.h"
+
+// `options` in PLAY or REPLAY mode.
+int runSdlProgram(const CommandLine& options);

@@ -6,6 +6,7 @@
 
 #include "app/frame_timer.h"
 #include "app/input_journal.h"
+#include "app/input_session.h"
 #include "app/main_loop.h"
 #include "app/platform.h"
 #include "app/window_size.h"
@@ -85,6 +86,12 @@ void waitForMessages(int milliseconds) {
     MsgWaitForMultipleObjectsEx(0, nullptr, (DWORD)milliseconds, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
+// A replay ends the program when its last frame has been played.
+void beforeFrame() {
+    if (sessionReplayOver()) requestQuit();
+    sessionBeforeFrame();
+}
+
 // Sleep counts whole milliseconds (precise to one with timeBeginPeriod(1)); a shorter wait only
 // gives up the rest of the time slice, and the loop polls for the frame.
 void sleepMicroseconds(int microseconds) { Sleep((DWORD)(microseconds / 1000)); }
@@ -151,13 +158,26 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-int runWin32Program(HINSTANCE instance) {
+int runWin32Program(HINSTANCE instance, const CommandLine& options) {
+    // A replay is read whole before anything is shown: a malformed file draws nothing.
+    InputRecording replay;
+    if (options.mode == CommandLine::REPLAY) {
+        std::string error;
+        if (!readRecordingFile(options.recordingPath, replay, error)) {
+            MessageBoxA(nullptr, error.c_str(), "Velmora", MB_OK);
+            return 1;
+        }
+    }
+    // The session sees the input first (recording, replay, gallery); it passes the rest on.
+    handlers = Win32InputHandlers{sessionKeyDown, sessionKeyUp, sessionMouseMove, sessionMouseDown, sessionMouseUp};
     platformHooks().counter = performanceCounter;
     platformHooks().counterFrequency = performanceFrequency;
     platformHooks().messageBox = win32MessageBox;
     platformHooks().swapBuffers = win32Swap;
     platformHooks().hideCursor = win32HideCursor;
     timeBeginPeriod(1);  // Sleep(1) sleeps one millisecond, not a scheduler tick
+    // The display and the machine stay awake while the piece runs, as with the screen saver below.
+    SetThreadExecutionState(ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED);
 
     HDC screen = GetDC(nullptr);
     int depth = GetDeviceCaps(screen, BITSPIXEL);
@@ -220,15 +240,30 @@ int runWin32Program(HINSTANCE instance) {
                                       journalMouseUp};
     quitCode = 0;
     appInit(screenWidth, screenHeight);  // starts with quitRequested clear
+    SessionOptions session;
+    session.width = screenWidth;
+    session.height = screenHeight;
+    session.gallery = options.gallery;
+    session.recordPath = options.recordPath;
+    session.replay = options.mode == CommandLine::REPLAY ? &replay : nullptr;
+    std::string error;
+    if (!sessionStart(session, error)) {
+        MessageBoxA(nullptr, error.c_str(), "Velmora", MB_OK);
+        quitCode = 1;
+        requestQuit();
+    }
     if (!quitRequested()) {
-        MainLoopHooks hooks{handleMessage, waitForMessages, sleepMicroseconds};
+        MainLoopHooks hooks{handleMessage, waitForMessages, sleepMicroseconds, beforeFrame};
         runMainLoop(programFrameTimer(), hooks);
     }
+    sessionFinish();
+    resetWin32InputHandlers();
 
     if (fullscreen) {
         ChangeDisplaySettingsA(nullptr, 0);
         ShowCursor(TRUE);
     }
+    SetThreadExecutionState(ES_CONTINUOUS);
     timeEndPeriod(1);
     return (int)quitCode;
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "app/command_line.h"
+
 // The handlers the window procedure calls: the application's own (framework/application.h) unless a
 // test puts in others.
 struct Win32InputHandlers {
@@ -19,6 +21,7 @@ void resetWin32InputHandlers();
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Runs the program; returns the exit code of the quit message (0 when the application ends itself),
-// or 0 when the window class or the window cannot be made.
-int runWin32Program(HINSTANCE instance);
+// Runs the program (`options` in PLAY or REPLAY mode); returns the exit code of the quit message (0
+// when the application ends itself), 0 when the window class or the window cannot be made, 1 when a
+// replay cannot be read or a recording written.
+int runWin32Program(HINSTANCE instance, const CommandLine& options = CommandLine());

@@ -519,9 +519,7 @@ bool scenePlaying(ASeason* scene) {
     return s && s->phase() == s->PHASE_PLAY;
 }
 
-namespace {
-
-bool interacting(ASeason* scene) {
+bool sceneInteracting(ASeason* scene) {
     if (auto* s = dynamic_cast<SeasonSpring*>(scene)) {
         for (const LetterSeed& seed : s->seeds())
             if (!seed.attached && seed.visible) return true;
@@ -532,8 +530,6 @@ bool interacting(ASeason* scene) {
     if (auto* s = dynamic_cast<SeasonWinter*>(scene)) return s->handle() && s->handle()->grabbed;
     return false;
 }
-
-}  // namespace
 
 bool scenePaused(ASeason* scene) {
     const auto* s = dynamic_cast<SeasonScene*>(scene);
@@ -832,7 +828,7 @@ std::string Monkey::step() {
     if (now == APP_SEASON && index >= 0) {
         stats.framesInScene[index] += 1;
         if (scenePlaying(current)) stats.framesPlaying[index] += 1;
-        if (interacting(current)) stats.framesInteracting[index] += 1;
+        if (sceneInteracting(current)) stats.framesInteracting[index] += 1;
         std::string bad = firstNonFinite(index, current);
         if (!bad.empty()) return failure(std::string(sceneNames[index]) + ": " + bad);
     }

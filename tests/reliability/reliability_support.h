@@ -41,6 +41,9 @@ std::vector<std::string> visitStartSnapshot(int index, ASeason* scene);
 // The first line where two snapshots differ, or an empty string.
 std::string snapshotDifference(const std::vector<std::string>& first, const std::vector<std::string>& later);
 
+// Whether the scene's own interaction is going on: seeds flying (Spring), the net held (Summer),
+// letters flying home (Autumn), the ring grabbed (Winter).
+bool sceneInteracting(ASeason* scene);
 // Whether the scene's motion is paused (Ctrl), and whether it is in its play phase.
 bool scenePaused(ASeason* scene);
 bool scenePlaying(ASeason* scene);

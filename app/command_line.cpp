@@ -1,0 +1,132 @@
+#include "app/command_line.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const char kUsage[] =
+    "usage: velmora [--gallery] [--record-input FILE]\n"
+    "       velmora --replay FILE\n"
+    "       velmora --render FILE [--out DIR] [--video OUT.mp4] [--size WxH] [--frames A-B]\n"
+    "       velmora --help\n"
+    "\n"
+    "Without options Velmora opens full screen and plays the opening and the menu of four seasons.\n"
+    "\n"
+    "  --gallery             exhibition mode: after 60 s without input on the menu a built-in visitor\n"
+    "                        plays each season in turn; any input hands the piece back at once; Escape\n"
+    "                        on the menu returns to the cycle and Ctrl+Shift+Q quits\n"
+    "  --record-input FILE   write every mouse and key event with its frame number to FILE\n"
+    "  --replay FILE         play a recording back in the window (Escape or closing the window stops)\n"
+    "  --render FILE         play a recording offscreen, with no window, and write its frames:\n"
+    "    --out DIR           as DIR/frame_000000.png, ... (numbered by frame)\n"
+    "    --video OUT.mp4     into ffmpeg (which must be installed), 60 frames a second\n"
+    "    --size WxH          at this size (default: the size the recording was made at)\n"
+    "    --frames A-B        only frames A to B (inclusive; the visit is still played from its start)\n"
+    "  --help                show this text\n"
+    "\n"
+    "The recording format is described in docs/recordings.md.\n";
+
+// A whole non-negative decimal number up to `limit`, nothing else.
+bool parseNumber(const char* text, long limit, long& value) {
+    if (!text || *text < '0' || *text > '9') return false;
+    errno = 0;
+    char* end = nullptr;
+    long v = std::strtol(text, &end, 10);
+    if (errno != 0 || *end != '\0' || v > limit) return false;
+    value = v;
+    return true;
+}
+
+// "A<sep>B" as two numbers.
+bool parsePair(const char* text, char sep, long limit, long& a, long& b) {
+    const char* mark = std::strchr(text, sep);
+    if (!mark) return false;
+    std::string first(text, (size_t)(mark - text));
+    return parseNumber(first.c_str(), limit, a) && parseNumber(mark + 1, limit, b);
+}
+
+}  // namespace
+
+const char* commandLineUsage() { return kUsage; }
+
+bool parseCommandLine(int argc, const char* const* argv, CommandLine& out, std::string& error) {
+    out = CommandLine();
+    bool renderOnly = false;  // an option that only --render takes was given
+    const char* renderOption = "";
+    for (int i = 1; i < argc; ++i) {
+        std::string option = argv[i] ? argv[i] : "";
+        auto value = [&](const char*& v) {
+            if (i + 1 >= argc || !argv[i + 1] || !*argv[i + 1]) {
+                error = "option '" + option + "' needs a value";
+                return false;
+            }
+            v = argv[++i];
+            return true;
+        };
+        const char* v = nullptr;
+        if (option == "--help" || option == "-h") {
+            out.mode = CommandLine::HELP;
+            return true;
+        } else if (option == "--gallery") {
+            out.gallery = true;
+        } else if (option == "--record-input") {
+            if (!value(v)) return false;
+            out.recordPath = v;
+        } else if (option == "--replay" || option == "--render") {
+            if (!value(v)) return false;
+            if (out.mode != CommandLine::PLAY) {
+                error = "give only one of --replay and --render";
+                return false;
+            }
+            out.mode = option == "--replay" ? CommandLine::REPLAY : CommandLine::RENDER;
+            out.recordingPath = v;
+        } else if (option == "--out" || option == "--video") {
+            if (!value(v)) return false;
+            (option == "--out" ? out.outDir : out.videoPath) = v;
+            renderOnly = true;
+            renderOption = argv[i - 1];
+        } else if (option == "--size") {
+            if (!value(v)) return false;
+            long w = 0, h = 0;
+            if (!parsePair(v, 'x', 16384, w, h) || w < 1 || h < 1) {
+                error = std::string("--size takes WIDTHxHEIGHT, 1 to 16384 each, not '") + v + "'";
+                return false;
+            }
+            out.width = (int)w;
+            out.height = (int)h;
+            renderOnly = true;
+            renderOption = argv[i - 1];
+        } else if (option == "--frames") {
+            if (!value(v)) return false;
+            long a = 0, b = 0;
+            if (!parsePair(v, '-', 1000000000L, a, b) || b < a) {
+                error = std::string("--frames takes FIRST-LAST, FIRST <= LAST, not '") + v + "'";
+                return false;
+            }
+            out.firstFrame = a;
+            out.lastFrame = b;
+            renderOnly = true;
+            renderOption = argv[i - 1];
+        } else {
+            error = "unknown option '" + option + "'";
+            return false;
+        }
+    }
+    if (renderOnly && out.mode != CommandLine::RENDER) {
+        error = std::string("option '") + renderOption + "' goes only with --render";
+        return false;
+    }
+    if (out.mode == CommandLine::RENDER && out.outDir.empty() && out.videoPath.empty()) {
+        error = "--render needs --out DIR or --video OUT.mp4 (or both)";
+        return false;
+    }
+    if (out.mode != CommandLine::PLAY && (out.gallery || !out.recordPath.empty())) {
+        error = std::string(out.gallery ? "--gallery" : "--record-input") +
+                " does not go with --replay or --render (a recording says whether it was made in the gallery)";
+        return false;
+    }
+    return true;
+}

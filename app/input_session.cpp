@@ -1,0 +1,98 @@
+#include "app/input_session.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "framework/application.h"
+#include "framework/gallery.h"
+#include "framework/season.h"
+
+namespace {
+
+struct Session {
+    SessionOptions options;
+    long frame = 0;
+    std::FILE* record = nullptr;
+    std::unique_ptr<Gallery> gallery;
+    size_t nextReplayEvent = 0;
+};
+Session* session = nullptr;
+
+void route(const InputEvent& e) {
+    if (session && session->gallery)
+        session->gallery->input(e);
+    else
+        deliverToApplication(e);
+}
+
+}  // namespace
+
+bool sessionStart(const SessionOptions& options, std::string& error) {
+    sessionFinish();
+    std::unique_ptr<Session> s(new Session());
+    s->options = options;
+    if (!options.recordPath.empty()) {
+        s->record = std::fopen(options.recordPath.c_str(), "w");
+        if (!s->record) {
+            error = "cannot write the recording " + options.recordPath;
+            return false;
+        }
+        std::fputs(recordingHeader(options.width, options.height, options.gallery).c_str(), s->record);
+    }
+    bool gallery = options.replay ? options.replay->gallery : options.gallery;
+    if (gallery) s->gallery.reset(new Gallery(options.width, options.height));
+    session = s.release();
+    return true;
+}
+
+void sessionFinish() {
+    if (!session) return;
+    if (session->record) {
+        std::fputs(recordingEnd(session->frame).c_str(), session->record);
+        std::fclose(session->record);
+    }
+    delete session;
+    session = nullptr;
+}
+
+void sessionInput(const InputEvent& event) {
+    if (!session) {
+        deliverToApplication(event);
+        return;
+    }
+    if (session->options.replay) {
+        // A replay plays only what was recorded; Escape ends it.
+        if (event.kind == INPUT_KEY_DOWN && event.key == VK_CODE_ESCAPE) requestQuit();
+        return;
+    }
+    InputEvent e = event;
+    e.frame = session->frame;
+    if (session->record) std::fputs(recordingLine(e).c_str(), session->record);
+    route(e);
+}
+
+void sessionBeforeFrame() {
+    if (!session) return;
+    if (const InputRecording* r = session->options.replay) {
+        while (session->nextReplayEvent < r->events.size() &&
+               r->events[session->nextReplayEvent].frame <= session->frame) {
+            InputEvent e = r->events[session->nextReplayEvent++];
+            mapRecordedPoint(r->width, r->height, session->options.width, session->options.height, e.x, e.y);
+            route(e);
+        }
+    }
+    if (session->gallery) session->gallery->frame();
+    session->frame += 1;
+}
+
+long sessionFrame() { return session ? session->frame : 0; }
+
+bool sessionReplayOver() {
+    return session && session->options.replay && session->frame >= session->options.replay->endFrame;
+}
+
+void sessionKeyDown(int key) { sessionInput(keyEvent(INPUT_KEY_DOWN, key)); }
+void sessionKeyUp(int key) { sessionInput(keyEvent(INPUT_KEY_UP, key)); }
+void sessionMouseMove(int x, int y) { sessionInput(mouseEvent(INPUT_MOVE, x, y)); }
+void sessionMouseDown(int x, int y, int button) { sessionInput(mouseEvent(INPUT_PRESS, x, y, button)); }
+void sessionMouseUp(int x, int y, int button) { sessionInput(mouseEvent(INPUT_RELEASE, x, y, button)); }

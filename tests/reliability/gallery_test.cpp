@@ -1,0 +1,183 @@
+// Gallery mode, headless on the frame clock. In the suite: one round of the built-in visitor through
+// the four seasons, each visit doing what it is for, then a person taking over, Escape on the menu
+// going back to the cycle, and the quit chord. Off by default (VELMORA_GALLERY_DAY=1): a simulated day
+// unattended, with a person dropping in now and then, memory flat and every value finite
+// (VELMORA_GALLERY_FRAMES shortens or lengthens the day).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/input_session.h"
+#include "app/main_loop.h"
+#include "framework/application.h"
+#include "framework/gallery.h"
+#include "framework/season.h"
+#include "render/gl.h"
+#include "tests/reliability/reliability_support.h"
+
+namespace {
+
+// One frame of the program: the session (and so the gallery) before the update, then the frame.
+void frame(HeadlessRun& run, bool draw) {
+    sessionBeforeFrame();
+    run.runFrames(1, false);
+    if (!draw) return;
+    appDraw();
+    glFinish();
+}
+
+std::string startGallery(int w, int h) {
+    SessionOptions options;
+    options.width = w;
+    options.height = h;
+    options.gallery = true;
+    std::string error;
+    sessionStart(options, error);
+    return error;
+}
+
+}  // namespace
+
+TEST(Gallery, BuiltInVisitsParseAndEnterTheirOwnSeason) {
+    for (int i = 0; i < 4; ++i) {
+        InputRecording r;
+        std::string error;
+        ASSERT_TRUE(parseRecording(galleryVisitText(i), r, error)) << sceneNames[i] << ": " << error;
+        EXPECT_GT(r.endFrame, 90 * 60) << sceneNames[i];   // a couple of minutes, more than a glance
+        EXPECT_LT(r.endFrame, 240 * 60) << sceneNames[i];
+    }
+}
+
+TEST(Gallery, VisitorPlaysEachSeasonInTurnAndAPersonTakesOverAtOnce) {
+    const int w = 160, h = 120;
+    HeadlessRun run(w, h, false);  // drawn below, every eighth frame of a scene (its picking needs one)
+    ASSERT_TRUE(run.ok()) << run.error();
+    ASSERT_EQ(startGallery(w, h), "");
+    run.skipToMenu();
+    auto frame = [&run](bool) { ::frame(run, appStateId() == APP_SEASON && run.frame() % 8 == 0); };
+    long interacting[4] = {}, framesIn[4] = {};
+    long frames = 0;
+    // Nothing for a minute less a frame, then the visitor comes; four visits, in menu order.
+    for (; frames < 4 * 9000 && !(appStateId() == APP_MENU && framesIn[3] > 0); ++frames) {
+        frame(true);
+        if (frames == GALLERY_IDLE_FRAMES - 10) {
+            ASSERT_EQ(appStateId(), APP_MENU);
+        }
+        if (appStateId() == APP_SEASON) {
+            int s = appChosenSeason();
+            for (int later = s + 1; later < 4; ++later) {
+                ASSERT_EQ(framesIn[later], 0) << "out of order";
+            }
+            framesIn[s] += 1;
+            if (sceneInteracting(appCurrentSeason())) interacting[s] += 1;
+            if (frames % 60 == 0) {
+                ASSERT_EQ(firstNonFinite(s, appCurrentSeason()), "");
+            }
+        }
+        ASSERT_NE(appStateId(), APP_EXITING);
+    }
+    for (int s = 0; s < 4; ++s) {
+        EXPECT_GT(framesIn[s], 90 * 60) << sceneNames[s];
+        EXPECT_GT(interacting[s], 60) << sceneNames[s] << ": the visit did not blow, sweep, re-form or shake";
+    }
+
+    // The next visit (Spring again) is under way; a person moves the mouse: the visitor lets go of
+    // everything it held and the scene is the person's.
+    while (!(appStateId() == APP_SEASON && sceneInteracting(appCurrentSeason()))) frame(true);
+    sessionMouseMove(10, 10);
+    frame(true);
+    ASSERT_EQ(appStateId(), APP_SEASON);
+    EXPECT_GT(sessionFrame(), 0);
+    for (int i = 0; i < 600; ++i) frame(true);
+    EXPECT_EQ(appChosenSeason(), 0);  // nobody left the scene for the person
+
+    // Escape leaves the scene; Escape on the menu returns to the cycle instead of closing the piece.
+    sessionKeyDown(VK_CODE_ESCAPE);
+    sessionKeyUp(VK_CODE_ESCAPE);
+    ASSERT_TRUE(run.runUntil([] { return appStateId() == APP_MENU; }, 1000));
+    sessionKeyDown(VK_CODE_ESCAPE);
+    sessionKeyUp(VK_CODE_ESCAPE);
+    for (int i = 0; i < 300 && appStateId() != APP_ENTERING_SEASON; ++i) frame(false);
+    EXPECT_EQ(appStateId(), APP_ENTERING_SEASON);
+    EXPECT_EQ(appChosenSeason(), 1);  // the season after the last one shown
+
+    // Ctrl+Shift+Q closes it.
+    sessionKeyDown(VK_CODE_CONTROL);
+    sessionKeyDown(VK_CODE_SHIFT);
+    sessionKeyDown('Q');
+    EXPECT_TRUE(quitRequested());
+    sessionFinish();
+}
+
+TEST(Gallery, ADayUnattendedWithFlatMemory) {
+    if (!environmentFlag("VELMORA_GALLERY_DAY")) GTEST_SKIP() << "set VELMORA_GALLERY_DAY=1 to run the day";
+    const long day = (long)environmentNumber("VELMORA_GALLERY_FRAMES", 24L * 60 * 60 * 60);
+    const long hour = std::max(1L, day / 24);
+    const int w = 320, h = 240;
+    keepFreedMemory();
+    HeadlessRun run(w, h, false);
+    ASSERT_TRUE(run.ok()) << run.error();
+    ASSERT_EQ(startGallery(w, h), "");
+    long visits[4] = {}, interacting[4] = {};
+    int lastState = -1;
+    std::vector<long> resident, heap;
+    auto began = std::chrono::steady_clock::now();
+    for (long f = 1; f <= day; ++f) {
+        // Once an hour a person drops in for a minute: a few clicks wherever the piece is.
+        long intoHour = f % hour;
+        if (intoHour >= 30 * 60 && intoHour < 31 * 60 && intoHour % 120 == 0) {
+            int x = (int)(intoHour % 7) * w / 7, y = h / 2;
+            sessionMouseMove(x, y);
+            sessionMouseDown(x, y, 1);
+            sessionMouseUp(x, y, 1);
+        }
+        frame(run, f % 60 == 0);  // drawn once a simulated second
+        int state = appStateId();
+        ASSERT_NE(state, APP_EXITING) << "frame " << f;
+        if (state == APP_SEASON) {
+            int s = appChosenSeason();
+            if (lastState != APP_SEASON) visits[s] += 1;
+            if (sceneInteracting(appCurrentSeason())) interacting[s] += 1;
+            if (f % 600 == 0) {
+                ASSERT_EQ(firstNonFinite(s, appCurrentSeason()), "") << "frame " << f;
+            }
+        }
+        lastState = state;
+        if (f % hour == 0) {
+            for (int s = 0; s < 4; ++s) {
+                ASSERT_EQ(firstNonFinite(s, appSeason(s)), "") << sceneNames[s] << ", frame " << f;
+            }
+            resident.push_back((long)residentBytes());
+            heap.push_back((long)liveHeapBytes());
+        }
+    }
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    ASSERT_GE(resident.size(), 4u);
+    // Low points after the first hour: the least of hours 2-4 against the least of the last three.
+    auto lowest = [](const std::vector<long>& v, size_t first, size_t count) {
+        return *std::min_element(v.begin() + (long)first, v.begin() + (long)(first + count));
+    };
+    size_t n = resident.size();
+    long residentStart = lowest(resident, 1, 3), residentEnd = lowest(resident, n - 3, 3);
+    long heapStart = lowest(heap, 1, 3), heapEnd = lowest(heap, n - 3, 3);
+    std::printf("gallery day: %ld frames at %dx%d in %.0f s (%.1f us a frame); visits Spring %ld, Summer %ld, "
+                "Autumn %ld, Winter %ld; frames interacting %ld %ld %ld %ld\n",
+                day, w, h, seconds, 1e6 * seconds / day, visits[0], visits[1], visits[2], visits[3], interacting[0],
+                interacting[1], interacting[2], interacting[3]);
+    std::printf("gallery day: resident %ld -> %ld KiB, live heap %ld -> %ld KiB; resident KiB by hour:",
+                residentStart / 1024, residentEnd / 1024, heapStart / 1024, heapEnd / 1024);
+    for (long r : resident) std::printf(" %ld", r / 1024);
+    std::printf("\n");
+    for (int s = 0; s < 4; ++s) {
+        EXPECT_GT(visits[s], day / (4 * 12 * 60 * 60)) << sceneNames[s];
+    }
+    EXPECT_LE(heapEnd - heapStart, 128 * 1024);
+    if (!builtWithAddressSanitizer()) {
+        EXPECT_LE(residentEnd - residentStart, 8 * 1024 * 1024);
+    }
+    sessionFinish();
+}

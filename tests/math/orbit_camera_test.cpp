@@ -1,8 +1,9 @@
-// The orbit camera: angles from a placed eye, drag, zoom, soft and hard limits, wrapping.
+// The orbit camera (angles from a placed eye, drag, zoom, soft and hard limits, wrapping) and the tween.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+#include "render/camera_tween.h"
 #include "render/orbit_camera.h"
 
 TEST(OrbitCamera, SetDerivesAnglesAndLockedSetKeepsThem) {
@@ -87,3 +88,13 @@ TEST(OrbitCamera, AnglesWrapOneStepPerFrame) {
     }
 }
 
+
+TEST(CameraTween, EasesByTheHalfCosineFromStartToEnd) {
+    const float from[3] = {0, 10, -4}, to[3] = {8, 10, 4};
+    CameraTween tween(from, to);
+    for (float t : {0.0f, 0.25f, 1.0f}) {
+        const float f = (1 - std::cos(3.14159265f * t)) / 2;
+        EXPECT_NEAR(tween.at(t)[0], 8 * f, 1e-5f);
+        EXPECT_NEAR(tween.out[2], -4 + 8 * f, 1e-5f);
+    }
+}

@@ -64,7 +64,7 @@ run_group() {  # prints the first failing test of one group, or nothing
     return 0
   fi
   local program=$build/tests/velmora_tests_$group
-  (cd "$build/tests" && timeout 300 "$program" --gtest_brief=1) >"$log" 2>&1 \
+  (cd "$build/tests" && timeout 300 "$program" --gtest_brief=1 --gtest_fail_fast) >"$log" 2>&1 \
     || { grep -m1 -oE '^\[  FAILED  \] [A-Za-z0-9_/.]+' "$log" | sed 's/^\[  FAILED  \] //' | grep . || echo "$group (crash or time-out)"; }
 }
 

@@ -23,8 +23,9 @@ const int kButtonCount = 4;
 const float kRowPitch = 23.45f;
 const float kRowWidth = 117.0f;
 
-// Title key frames: 220 + int(100 x fraction), the fractions as floats.
-int titleMark(float fraction) { return FRAME_INTRO_END + (int)(100 * fraction); }
+// Title key frames: 220 + int(100 x fraction), the fractions stored as floats and the product taken in
+// double, so 0.45f (slightly below 0.45) gives 264.
+int titleMark(float fraction) { return FRAME_INTRO_END + (int)(100.0 * fraction); }
 
 struct Application {
     int screenWidth = 0, screenHeight = 0;
@@ -361,6 +362,11 @@ ASeason* appSeason(int index) {
 }
 ASeason* appCurrentSeason() { return app ? app->currentSeason : nullptr; }
 float appCursorAlpha() { return app ? app->cursorAlpha : 0; }
+int appTitleMark(int index) {
+    if (!app || index < 0 || index > 7) return 0;
+    return index < 4 ? app->titleA[index] : app->titleB[index - 4];
+}
+
 float appHoverBarAlpha() { return app && app->hoverBar ? app->hoverBar->alpha : 0; }
 
 void appMenuRowRect(int index, float& left, float& top, float& right, float& bottom) {

@@ -43,6 +43,8 @@ ASeason* appSeason(int index);   // 0 Spring, 1 Summer, 2 Autumn, 3 Winter
 ASeason* appCurrentSeason();
 float appCursorAlpha();
 float appHoverBarAlpha();
+// The title key frames: 0 to 3 image A's, 4 to 7 image B's.
+int appTitleMark(int index);
 // The hit rectangle of menu row `index` in pixels (left, top, right, bottom).
 void appMenuRowRect(int index, float& left, float& top, float& right, float& bottom);
 

@@ -88,17 +88,21 @@ void WordFish::init(const std::string& token, const BitmapFont* f, float glyphSc
     turnAmount = 0;
     cruiseTimer = 0;
 
-    auto width = [&](int i) { return font ? font->advanceOf(letters[i]) * scale + spacing : spacing; };
-    totalWidth = 0;
-    for (int i = 0; i < count; ++i) totalWidth += width(i);
-    tailWidth = 0;
+    auto width = [&](char c) { return font ? font->advanceOf(c) * scale + spacing : spacing; };
+    totalWidth = tailWidth = 0;
+    for (int i = 0; i < count; ++i) {
+        totalWidth += width(token[i]);
+        if (i > head) tailWidth += width(token[i]);
+    }
+    float drawnTail = 0;
     for (int i = head + 1; i < count; ++i) {
-        float w = width(i);
+        float w = width(letters[i]);
         letterOffset[i] = -w;
         letterPhase[i] = (float)i * letterPhaseStep;
         letterWeight[i] = 1.0f / countF + (float)i / countF;
-        tailWidth += w;
+        drawnTail += w;
     }
+    bodyShift = drawnTail - tailWidth;
     for (int i = head - 1; i >= 0; --i) {
         letterPhase[i] = (float)i * letterPhaseStep;
         letterWeight[i] = -(1.0f / countF + (float)i / countF);
@@ -302,6 +306,7 @@ void WordFish::drawBody(bool unfold, float angle) const {
     if (unfold) glRotatef(angle, 1, 0, 0);
     glRotatef(-displayedHeading, 0, 1, 0);
     glRotatef(displayedClimb, 0, 0, 1);
+    glTranslatef(bodyShift, 0, 0);  // the word back to front, over the span it has as written
 
     glPushMatrix();
     for (int i = head + 1; i < count; ++i) {

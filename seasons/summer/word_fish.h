@@ -27,8 +27,13 @@ public:
     std::vector<char> letters;  // the word back to front: letters[0] is its last letter
     float scale = 0;
     float spacing = 0;
+    // Widths of the whole word and of the letters after the head, summed over the word as written;
+    // they place the fish in the text.
     float totalWidth = 0;
     float tailWidth = 0;
+    // Along x in the fish's own frame: the body drawn back to front starts where the word as written
+    // would, tailWidth behind the fish's position.
+    float bodyShift = 0;
     const BitmapFont* font = nullptr;
     const GlyphArrays* glyphs = nullptr;  // the scene's, when it has them: drawn in place of the font's lists
 

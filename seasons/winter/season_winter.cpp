@@ -154,12 +154,11 @@ void SeasonWinter::resetLetters() {
         s.position = s.home;
         s.angles = Vec3(0, 180, 180);
         // Every visit's page shows the whole text, black and opaque, with no snow left resting or
-        // falling from the last visit.
+        // falling from the last visit. The velocity and pending forces stay: the first snowfall of the
+        // next visit starts from them.
         s.alpha = 1.0f;
         s.active = true;
         s.shaken = false;
-        s.velocity.clear();
-        s.forces.clear();
     }
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/headless_run.h"
@@ -22,6 +23,10 @@ Rect spriteRect(float left, float right, float top, float bottom) {
 
 bool dark(const Rgb& p) { return p.r < 128 && p.g < 128 && p.b < 128; }
 
+bool allWhite(const HeadlessRun& run) {
+    return std::all_of(run.lastFrame().begin(), run.lastFrame().end(), [](unsigned char c) { return c == 255; });
+}
+
 // Dark pixels inside and outside `r` (a pixel of margin is allowed for filtering at the edges).
 void countDark(const HeadlessRun& run, const Rect& r, int& inside, int& outside) {
     inside = outside = 0;
@@ -34,6 +39,19 @@ void countDark(const HeadlessRun& run, const Rect& r, int& inside, int& outside)
 }
 
 }  // namespace
+
+TEST(OpeningPixels, EachTitleFadesOutCompletelyOnItsLastKeyFrame) {
+    HeadlessRun run(320, 240);
+    ASSERT_TRUE(run.ok()) << run.error();
+    const int marks[8] = {220, 231, 253, 264, 275, 286, 308, 320};  // 0.45 as a float is below 0.45
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(appTitleMark(i), marks[i]) << i;
+    for (int last : {264, 320}) {
+        run.runFrames(last - 1 - run.frame());
+        EXPECT_FALSE(allWhite(run)) << "still faintly there on frame " << last - 1;
+        run.runFrames(1);
+        EXPECT_TRUE(allWhite(run)) << "nothing of it left on frame " << last;
+    }
+}
 
 TEST(OpeningPixels, TitlesAndPanelWhereTheyBelongAndEachNameInItsRow) {
     for (auto size : {std::pair<int, int>{1024, 768}, std::pair<int, int>{1920, 1080}}) {

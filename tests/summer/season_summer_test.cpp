@@ -151,22 +151,30 @@ TEST_F(SummerScene, LayoutFollowsTheTextWordByWord) {
                            "far",  "and",  "fast",  ".", "Gone", "again"};
     for (int i = 0; i < 13; ++i)
         EXPECT_EQ(std::string(text.fish[i].letters.rbegin(), text.fish[i].letters.rend()), words[i]);
-    const float space = metrics()->advanceOf(' ') * 16.0f;
-    auto left = [&](int i) { return text.fish[i].position.x - text.fish[i].tailWidth; };
-    auto right = [&](int i) { return left(i) + text.fish[i].totalWidth; };
-    EXPECT_FLOAT_EQ(left(0), -150.0f);
-    EXPECT_FLOAT_EQ(text.fish[3].position.x, right(2)) << "the full stop sits on the word before it";
-    EXPECT_FLOAT_EQ(left(4), right(3) + space) << "and the next word follows a space later";
-    EXPECT_FLOAT_EQ(text.fish[6].position.x, right(5)) << "so does a comma";
     EXPECT_FLOAT_EQ(text.fish[0].position.z, -8.0f);  // two lines, 16 apart, centred in depth
     EXPECT_FLOAT_EQ(text.fish[8].position.z, 8.0f);
-    EXPECT_FLOAT_EQ(left(8), -150.0f);
     ASSERT_EQ(text.schoolCount, 2) << "two sentences; the last two words swim alone";
     EXPECT_TRUE(text.schools[0].last == 3 && text.schools[1].first == 4 && text.schools[1].last == 10);
     for (const SentenceSchool& s : text.schools)
         EXPECT_TRUE(s.schools == text.schools.data() && s.schoolCount == 2 && s.minY == 100.0f);
-    for (const WordFish& f : scene.fish) {  // the story fits the pond
-        EXPECT_LT(f.position.x - f.tailWidth + f.totalWidth, scene.pondHalfWidth);
+    // The whole story: each fish at its tail's width (summed over the word as written) past the line's
+    // cursor, a full stop or comma a space back; the word drawn back to front from the cursor on.
+    const float space = metrics()->advanceOf(' ') * 16.0f;
+    auto w = [](char c) { return metrics()->advanceOf(c) * 16.0f + 16.0f * metrics()->spacing; };
+    float c = 0;
+    for (int k = 0; k < scene.fishCount; ++k) {
+        const WordFish& f = scene.fish[k];
+        const std::string word(f.letters.rbegin(), f.letters.rend());
+        const int n = (int)word.size();
+        const bool mark = word == "." || word == ",";
+        float tail = 0, total = 0, drawnTail = 0;
+        for (int i = 0; i < n; ++i) total += w(word[i]), tail += i > fishHeadIndex(n) ? w(word[i]) : 0;
+        for (int i = f.head + 1; i < n; ++i) drawnTail -= f.letterOffset[i];
+        if (k > 0 && f.home.z != scene.fish[k - 1].home.z) c = 0;
+        EXPECT_FLOAT_EQ(f.home.x, (n > 1 ? tail : 0) + c - 150 - (mark ? space : 0)) << k;
+        EXPECT_NEAR(f.home.x + f.bodyShift - drawnTail, c - 150 - (mark ? space : 0), 1e-3) << k;
+        c += total, c += mark ? 0 : space;
+        EXPECT_LT(c - 150, scene.pondHalfWidth);  // the story fits the pond
         EXPECT_LT(std::fabs(f.position.z), scene.pondHalfDepth);
     }
 }

@@ -273,7 +273,9 @@ TEST_F(WinterScene, RestingSnowStaysUntilTheRingIsPulled) {
     EXPECT_TRUE(scene.tree->sway.amplitude > 0 && scene.snow[5].shaken);
 }
 
-TEST_F(WinterScene, EveryVisitShowsTheWholeTextBlackAndOpaqueWithNoRingInHand) {
+TEST_F(WinterScene, EveryVisitShowsTheWholeTextAndNoRingInHandButTheSnowKeepsItsMotion) {
+    SeasonWinter first;
+    first.init(800, 600, &font);
     runToPlay();
     run(400);
     scene.snow[0].active = false;  // snow resting and shaken, and the ring still held at Escape
@@ -282,14 +284,20 @@ TEST_F(WinterScene, EveryVisitShowsTheWholeTextBlackAndOpaqueWithNoRingInHand) {
     scene.keyPressed(VK_CODE_ESCAPE);
     run(100);
     ASSERT_TRUE(scene.finished);
+    for (int i = 0; i < scene.letterCount; ++i) first.snow[i].velocity = scene.snow[i].velocity;
     scene.reset();  // the button was never released while the scene was shown
     EXPECT_EQ(scene.letterColour[0], 0);
     for (const SnowLetter& s : scene.snow) {
         EXPECT_TRUE(s.alpha == 1.0f && s.active && !s.shaken && s.angles.y == 180);
         EXPECT_EQ((s.position - s.home).length(), 0.0f);
     }
-    runToPlay();  // the button is still not released
-    pointAtGround(60, 0);  // the ring is not in hand: moving out past its rim pulls nothing
+    for (SeasonWinter* w : {&first, &scene}) {  // up to the first snow step after the dissolve
+        randomReset(3);
+        for (int i = 0; i < 403; ++i) i == 200 ? w->mousePressed(0, 0, 1) : w->update();
+    }
+    for (int i = 0; i < scene.letterCount; ++i)
+        ASSERT_EQ((scene.snow[i].position - first.snow[i].position).length(), 0.0f) << i;
+    pointAtGround(60, 0);  // the button is still down, but the ring is not in hand: past its rim, no pull
     scene.update();
     EXPECT_FALSE(scene.handle->grabbed);
 }

@@ -98,3 +98,22 @@ TEST(CameraTween, EasesByTheHalfCosineFromStartToEnd) {
         EXPECT_NEAR(tween.out[2], -4 + 8 * f, 1e-5f);
     }
 }
+
+// A fault the monkey found: the soft limit used to scale the motion by 1 - beyond / margin, so that a
+// camera flung 30 degrees past a limit came back ten times faster, overshot the other limit by more,
+// and within a few dozen frames its angles were infinite and the scene vanished.
+TEST(OrbitCamera, FlungPastItsPitchLimitsItComesBackWithoutSpeedingUp) {
+    for (float fling : {40.0f, -40.0f, 400.0f, -4000.0f}) {
+        OrbitCamera camera;
+        camera.pitch = 45;
+        camera.distance = 500;
+        camera.pitchVelocity = fling;
+        for (int frame = 0; frame < 2000; ++frame) {
+            camera.update();
+            ASSERT_TRUE(std::isfinite(camera.eye.x) && std::isfinite(camera.eye.y) &&
+                        std::fabs(camera.pitchVelocity) <= std::fabs(fling))
+                << "fling " << fling << ", frame " << frame;
+        }
+        EXPECT_LT(std::fabs(camera.pitchVelocity), 1.0f) << "fling " << fling;  // damped out
+    }
+}

@@ -16,6 +16,7 @@ TEST(FrameTimer, FiresOnlyOncePastDueAndNeverCatchesUp) {
     EXPECT_EQ(timer.ticksPerFrame, 16);
     timer.start();
     EXPECT_EQ(timer.due, 5016);
+    EXPECT_EQ(timer.ticksUntilDue(), 17);  // it fires once the counter has passed due
 
     fakeNow = 5016;  // equal to due: not yet
     EXPECT_FALSE(timer.frameDue());

@@ -12,6 +12,7 @@
 #include "app/headless_run.h"
 #include "framework/application.h"
 #include "framework/season.h"
+#include "render/gl.h"
 
 namespace {
 
@@ -99,6 +100,9 @@ TEST(Application, MenuRowsPickByAnyButtonIncludingEdgesAndTheWideHitArea) {
         run.runUntil([] { return appStateId() == APP_SEASON; }, 200);
         EXPECT_EQ(appStateId(), APP_SEASON);
         EXPECT_EQ(appStateFrame(), 570);
+        float clear[4];
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+        EXPECT_EQ(clear[0], c.expected == 3 ? 0.0f : 1.0f) << "Winter alone is on black";
         spy[c.expected].finishOnNextUpdate = true;
         run.runFrames(1);
         spy[c.expected].finishOnNextUpdate = false;

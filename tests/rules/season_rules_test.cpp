@@ -4,10 +4,21 @@
 #include <vector>
 
 #include "seasons/autumn/whirlwind.h"
+#include "seasons/spring/letter_seed.h"
 #include "seasons/summer/sentence_school.h"
 #include "seasons/summer/word_fish.h"
 #include "seasons/winter/snow_letter.h"
 #include "seasons/winter/snow_tree.h"
+
+TEST(SpringRules, ALetterSeedsDragSlowsLastFramesFlightNotThisFramesPush) {
+    LetterSeed s;
+    s.attached = false;
+    s.position = Vec3(0, 100, 0);
+    s.velocity = Vec3(1, 0, 0);
+    s.force = Vec3(0, 0, 1);
+    s.fly();
+    EXPECT_TRUE(s.velocity.x == 0.98f && s.velocity.z == 1.0f) << s.velocity.x << " " << s.velocity.z;
+}
 
 TEST(SummerRules, WallsPushAFishBackAndAForceBeyondItsSpeedIsCutToIt) {
     WordFish fish;

@@ -1,5 +1,5 @@
-// The glyph table and the two sheets compiled into the program: every glyph where the table says,
-// the title, credit and menu names where the application cuts its sprites.
+// The glyph table and the glyph sheet compiled into the program: every glyph where the table says.
+// Where the sprite sheet's title, credit and menu names land is checked on screen (opening_pixels_test).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -125,47 +125,6 @@ TEST(GlyphSheet, GlyphsSitOnOneWritingLineAndFillTheirWidth) {
     // The box's first and last columns carry ink: the glyph spans its box's full width.
     for (char c : std::string("HMNUEWmnu#"))
         EXPECT_TRUE(inkOf(c).left == table.of(c).left && inkOf(c).right == table.of(c).right - 1) << c;
-}
-
-// ---- Sprite sheet --------------------------------------------------------------------------------
-
-const Box panelRect{10, 127, 353, 502};
-
-// Dark ink on the white sheet.
-bool spriteInk(const Sheet& sheet, int x, int y) { return sheet.pixel(x, y)[0] < 128; }
-
-TEST(SpriteSheet, EachSeasonNameLiesInsideItsOwnMenuRow) {
-    Sheet sheet(RESOURCE_SPRITE_SHEET);
-    ASSERT_TRUE(sheet.ok());
-    // A menu row is 23.45 reference units high on screen, and the panel is drawn at 0.65 of its sheet
-    // size: row i covers these sheet rows.
-    const double pitch = 23.45 / 0.65;
-    int capTop[4];
-    for (int i = 0; i < 4; ++i) {
-        SCOPED_TRACE("menu row " + std::to_string(i));
-        double bandTop = panelRect.top + pitch * i, bandBottom = panelRect.top + pitch * (i + 1);
-        // Rows that lie wholly inside the band.
-        Box band{panelRect.left, panelRect.right, (int)bandTop + 1, (int)bandBottom};
-        Ink ink = inkIn(band, [&](int x, int y) { return spriteInk(sheet, x, y); });
-        ASSERT_FALSE(ink.empty());
-        // A name's ink stays clear of its band's edges, so no name reaches into a neighbour's row.
-        for (int x = panelRect.left; x < panelRect.right; ++x) {
-            EXPECT_FALSE(spriteInk(sheet, x, (int)bandTop)) << x;
-            EXPECT_FALSE(spriteInk(sheet, x, (int)bandTop + 1)) << x;
-            EXPECT_FALSE(spriteInk(sheet, x, (int)bandBottom)) << x;
-        }
-        // Left-aligned a few pixels from the panel's edge, large enough to read at 0.65 scale.
-        EXPECT_GE(ink.left - panelRect.left, 2);
-        EXPECT_LE(ink.left - panelRect.left, 12);
-        EXPECT_LT(ink.right, panelRect.right - 1);
-        EXPECT_GE(ink.bottom - ink.top, 16);
-        // Every name's capitals start the same distance below its band's top, leaving about as much
-        // room above them as below the writing line: the names sit centred in their rows.
-        capTop[i] = ink.top - (int)bandTop;
-        EXPECT_GE(capTop[i], 6);
-        EXPECT_LE(capTop[i], 12);
-    }
-    for (int i = 1; i < 4; ++i) EXPECT_NEAR(capTop[i], capTop[0], 1);
 }
 
 }  // namespace

@@ -49,9 +49,19 @@ if [ "$check" = 1 ]; then
   exit 0
 fi
 
-# The scratch copy: the tracked and new files of the working tree, refreshed on every run.
-mkdir -p "$scratch/src"
-(cd "$root" && git ls-files -co --exclude-standard -z | tar --null -T - -cf -) | tar -C "$scratch/src" -xf -
+# The scratch copy: the tracked and new files of the working tree, refreshed on every run. Only files
+# that differ are copied, with a fresh time, so that make rebuilds what changed even where an object
+# file is newer than the working tree's own copy (left from a fault of an earlier run); files gone
+# from the working tree go from the copy too.
+stage=$scratch/stage
+rm -rf "$stage" && mkdir -p "$stage" "$scratch/src"
+(cd "$root" && git ls-files -co --exclude-standard -z | tar --null -T - -cf -) | tar -C "$stage" -xf -
+(cd "$stage" && find . -type f -print0) | while IFS= read -r -d '' f; do
+  cmp -s "$stage/$f" "$scratch/src/$f" || { mkdir -p "$(dirname "$scratch/src/$f")"; cp "$stage/$f" "$scratch/src/$f"; }
+done
+(cd "$scratch/src" && find . -path ./build -prune -o -type f -print0) | while IFS= read -r -d '' f; do
+  [ -e "$stage/$f" ] || rm -f "$scratch/src/$f"
+done
 export CCACHE_BASEDIR="$scratch/src"  # the same relative paths as the working tree's own build: cache hits
 build=$scratch/src/build
 cmake -S "$scratch/src" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -80,7 +90,7 @@ for i in $(seq "$total"); do
     if [ "$g" = window ]; then targets+=(velmora velmora_close_window); else targets+=("velmora_tests_$g"); fi
   done
   by=""
-  if ! cmake --build "$build" -j"$jobs" --target "${targets[@]}" >"$build.log" 2>&1; then
+  if ! cmake --build "$build" -j"$jobs" --target "${targets[@]}" >"$scratch/build.log" 2>&1; then
     by="(does not build)"
   else
     for g in $groups; do

@@ -15,7 +15,6 @@
 #include "seasons/spring/season_spring.h"
 #include "seasons/summer/season_summer.h"
 #include "seasons/winter/season_winter.h"
-#include "seasons/winter/winter_story.h"
 
 namespace bench {
 
@@ -55,10 +54,7 @@ void drawViewOnly() {
     gluPerspective(60, viewport[3] > 0 ? (double)viewport[2] / viewport[3] : 1.0, 1, 2048);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    if (auto* autumn = dynamic_cast<SeasonAutumn*>(current)) autumn->camera.apply();
-    if (auto* winter = dynamic_cast<SeasonWinter*>(current)) winter->camera.apply();
-    if (auto* spring = dynamic_cast<SeasonSpring*>(current)) spring->camera.apply();
-    if (auto* summer = dynamic_cast<SeasonSummer*>(current)) summer->camera.apply();
+    if (auto* scene = dynamic_cast<SeasonScene*>(current)) scene->camera().apply();
 }
 
 // One frame as the main loop runs it (the headless run's own schedule is not used here).
@@ -82,9 +78,9 @@ bool advanceUntil(Done done, int maxFrames) {
 template <class Scene>
 bool playFrom(HeadlessRun& run, Scene* scene) {
     if (!scene) return false;
-    if (!advanceUntil([&] { return scene->phase == scene->PHASE_READ; }, 400)) return false;
+    if (!advanceUntil([&] { return scene->phase() == scene->PHASE_READ; }, 400)) return false;
     run.click(run.width() / 2, run.height() / 2);
-    return advanceUntil([&] { return scene->phase == scene->PHASE_PLAY; }, 400);
+    return advanceUntil([&] { return scene->phase() == scene->PHASE_PLAY; }, 400);
 }
 
 // The pointer's state across measured frames.
@@ -121,9 +117,9 @@ void springInput(HeadlessRun& run, int i) {
     if (within == 0) {
         releaseHere(run);
         bool found = false;
-        for (size_t k = 0; k < s->dandelions.size() && !found; ++k) {
-            size_t j = (pointer.nextHead + k) % s->dandelions.size();
-            const Dandelion& d = s->dandelions[j];
+        for (size_t k = 0; k < s->dandelions().size() && !found; ++k) {
+            size_t j = (pointer.nextHead + k) % s->dandelions().size();
+            const Dandelion& d = s->dandelions()[j];
             if (d.dormant || d.state != d.RIPE) continue;
             int px, py;
             if (!screenOf(d.base.x, d.base.z, px, py)) continue;
@@ -207,7 +203,7 @@ void menuInput(HeadlessRun& run, int i) {
 
 int restingSnow(const SeasonWinter& s) {
     int n = 0;
-    for (const SnowLetter& l : s.snow) n += l.active ? 0 : 1;
+    for (const SnowLetter& l : s.snow()) n += l.active ? 0 : 1;
     return n;
 }
 
@@ -260,7 +256,7 @@ bool prepareScenario(HeadlessRun& run, Scenario s) {
         return advanceUntil(
             [&] {
                 int ripe = 0;
-                for (const Dandelion& d : scene->dandelions) ripe += !d.dormant && d.state == d.RIPE;
+                for (const Dandelion& d : scene->dandelions()) ripe += !d.dormant && d.state == d.RIPE;
                 return ripe >= 25;
             },
             4000);
@@ -277,13 +273,13 @@ bool prepareScenario(HeadlessRun& run, Scenario s) {
         SeasonAutumn* scene = sceneAt<SeasonAutumn>(2);
         if (!playFrom(run, scene)) return false;
         advance(300);  // the whirlwind at full strength, the leaves up in it
-        return scene->whirlwindRamp == 1.0f;
+        return scene->whirlwindRamp() == 1.0f;
     }
     case Scenario::Winter: {
         run.enterSeason(3);
         SeasonWinter* scene = sceneAt<SeasonWinter>(3);
         if (!playFrom(run, scene)) return false;
-        int want = std::min(40, (int)scene->snow.size() / 15);
+        int want = std::min(40, (int)scene->snow().size() / 15);
         return advanceUntil([&] { return restingSnow(*scene) >= want; }, 9000);
     }
     }
@@ -309,31 +305,31 @@ std::string scenarioActivity(Scenario s) {
     case Scenario::Spring:
         if (SeasonSpring* scene = sceneAt<SeasonSpring>(0)) {
             int flying = 0, ripe = 0;
-            for (const LetterSeed& seed : scene->seeds) flying += seed.visible && !seed.attached;
-            for (const Dandelion& d : scene->dandelions) ripe += !d.dormant && d.state == d.RIPE;
+            for (const LetterSeed& seed : scene->seeds()) flying += seed.visible && !seed.attached;
+            for (const Dandelion& d : scene->dandelions()) ripe += !d.dormant && d.state == d.RIPE;
             std::snprintf(line, sizeof line, "%d seeds flying, %d ripe heads", flying, ripe);
         }
         break;
     case Scenario::Summer:
         if (SeasonSummer* scene = sceneAt<SeasonSummer>(1)) {
             int fast = 0;
-            for (const WordFish& f : scene->fish) fast += f.speed > 3.0f;
-            std::snprintf(line, sizeof line, "%d of %d fish darting", fast, scene->fishCount);
+            for (const WordFish& f : scene->fish()) fast += f.speed > 3.0f;
+            std::snprintf(line, sizeof line, "%d of %d fish darting", fast, scene->fishCount());
         }
         break;
     case Scenario::Autumn:
         if (SeasonAutumn* scene = sceneAt<SeasonAutumn>(2)) {
             int up = 0;
-            for (int i = 0; i < scene->leafCount; ++i) up += scene->leaves[i].position.y > scene->leaves[i].halfSize;
-            std::snprintf(line, sizeof line, "%d of %d leaves airborne", up, scene->leafCount);
+            for (int i = 0; i < scene->leafCount(); ++i) up += scene->leaves()[i].position.y > scene->leaves()[i].halfSize;
+            std::snprintf(line, sizeof line, "%d of %d leaves airborne", up, scene->leafCount());
         }
         break;
     case Scenario::Winter:
         if (SeasonWinter* scene = sceneAt<SeasonWinter>(3)) {
             int shaken = 0;
-            for (const SnowLetter& l : scene->snow) shaken += l.shaken;
+            for (const SnowLetter& l : scene->snow()) shaken += l.shaken;
             std::snprintf(line, sizeof line, "%d resting, %d shaken of %d letters", restingSnow(*scene), shaken,
-                          (int)scene->snow.size());
+                          (int)scene->snow().size());
         }
         break;
     }
@@ -378,12 +374,10 @@ bool installScaledScene(int season, int times, int& letters) {
     ASeason* original = appSeason(season);
     if (!original) return false;
     // The scenes draw with the application's one font, which the original scene holds.
-    BitmapFont* font = season == 2 ? static_cast<SeasonAutumn*>(original)->font : static_cast<SeasonWinter*>(original)->font;
-    int w = season == 2 ? static_cast<SeasonAutumn*>(original)->width : static_cast<SeasonWinter*>(original)->width;
-    int h = season == 2 ? static_cast<SeasonAutumn*>(original)->height : static_cast<SeasonWinter*>(original)->height;
-    scene->init(w, h, font);
+    const SeasonScene* was = static_cast<SeasonScene*>(original);
+    scene->init(was->width(), was->height(), was->font());
     appReplaceSeasonForTesting(season, scene);
-    letters = season == 2 ? static_cast<SeasonAutumn*>(scene)->letterCount : static_cast<SeasonWinter*>(scene)->letterCount;
+    letters = season == 2 ? static_cast<SeasonAutumn*>(scene)->leafCount() : static_cast<SeasonWinter*>(scene)->letterCount();
     return true;
 }
 

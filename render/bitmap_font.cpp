@@ -194,3 +194,20 @@ std::vector<std::string> wrapText(const char* text, const BitmapFont* font, int 
     if (lineStart < length) lines.back().append(text + lineStart, text + length);
     return lines;
 }
+
+std::vector<std::string> splitWords(const char* text, int length) {
+    std::vector<std::string> words(1);
+    if (!text) return words;
+    for (int i = 0; i < length && text[i] != '\0'; ++i) {
+        const char c = text[i];
+        if (c == ' ')
+            words.emplace_back();
+        else if (c == '\n')
+            continue;
+        else if (c == '.' || c == ',')
+            words.emplace_back(1, c);
+        else
+            words.back() += c;
+    }
+    return words;
+}

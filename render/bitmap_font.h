@@ -52,3 +52,8 @@ public:
 // character as advance x scale. A word wider than a line stays whole on a line of its own.
 std::vector<std::string> wrapText(const char* text, const BitmapFont* font, int length, float maxWidth,
                                   float scale);
+
+// The words of the first `length` characters of a story: a space starts a new word (two in a row give
+// an empty one), a newline starts nothing, and a full stop or a comma starts a word that begins with it;
+// anything else joins the current word.
+std::vector<std::string> splitWords(const char* text, int length);

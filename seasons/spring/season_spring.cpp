@@ -11,13 +11,24 @@
 
 namespace {
 
-const double pi = 3.14159265358979323846;
-const float twoPi = 6.2831855f;
+const double kPi = 3.14159265358979323846;
+const float kTwoPi = 6.2831855f;
+const float kGustStrength = 40.0f;
+const float kLetterHalfSize = 8.0f, kLetterSize = 16.0f;
+const float kLineHeight = 16.0f;
+const float kWrapWidth = 250.0f;
+const float kMinSpacingSq = 4900.0f;  // plants start at least 70 apart when there is room
 
-// The camera's starting view, from straight above the field.
-const Vec3 startEye(0, 578.5f, 0);
-const Vec3 startTarget(0, 130, 0);
-const Vec3 startUp(0, 1, 0);
+SceneSettings springScene() {
+    SceneSettings s;
+    s.dissolveLength = 100;
+    s.fadeOutLength = 200;
+    s.swingTo = {{35.0f, 61.0f, 521.0f}};
+    s.swingPi = kPi;
+    s.buttonsAfterSwing = true;
+    s.swingEndResumes = true;
+    return s;
+}
 
 float squaredDistanceXZ(const Vec3& a, const Vec3& b) {
     float dx = a.x - b.x;
@@ -53,105 +64,59 @@ void Breath::update() {
 // ---------------------------------------------------------------------------------------------------
 // SeasonSpring
 
-SeasonSpring::SeasonSpring() {
+SeasonSpring::SeasonSpring() : SeasonScene(springScene()) {
     // The first gust: its direction is drawn before its length.
-    gustAngle = randomFraction() * twoPi;
+    gustAngle = randomFraction() * kTwoPi;
     gustLength = 60 - (int)(randomFraction() * -300.0f);
 }
 
 void SeasonSpring::startGust() {
-    gustFrame = 0;
-    gustAngle = randomFraction() * twoPi;
+    gustClock = 0;
+    gustAngle = randomFraction() * kTwoPi;
     gustLength = 60 - (int)(randomFraction() * -300.0f);
 }
 
-std::vector<std::string> SeasonSpring::splitWords(const char* text, int length) {
-    std::vector<std::string> result(1);
-    for (int i = 0; i < length && text[i] != '\0'; ++i) {
-        char c = text[i];
-        if (c == ' ') result.emplace_back();
-        else if (c == '\n') continue;
-        else if (c == '.' || c == ',') result.emplace_back(1, c);
-        else result.back() += c;
-    }
-    return result;
-}
-
 void SeasonSpring::init(int w, int h, BitmapFont* f) {
-    width = w;
-    height = h;
-    widthF = w > 0 ? (float)w : 1.0f;   // the pointer is divided by these
-    heightF = h > 0 ? (float)h : 1.0f;
-    font = f;
-    if (font) glyphs.build(*font);
-    for (int i = 0; i < 3; ++i) fadeInColor[i] = fadeOutColor[i] = 1.0f;
-    story = springStory;
-    zoomStep = 0.5f;
-    fieldWidth = 357.0f;
-    fieldHalfWidth = 178.5f;
-    fieldDepth = 505.2f;
-    fieldHalfDepth = 252.6f;
-
-    camera.set(startEye, startTarget, startUp);
-    camera.yaw = 90.0f;
-
-    tween.reset(new CameraTween(tweenFrom, tweenTo));
-
-    PHASE_FADE_IN = 1; PHASE_READ = 2; PHASE_DISSOLVE = 3; PHASE_SWING = 4; PHASE_PLAY = 5;
-    PHASE_FADE_OUT = 6;
-    fadeInStart = 0; fadeInLength = 200;
-    readStart = fadeInStart + fadeInLength; readLength = 3000;
-    dissolveStart = readStart + readLength; dissolveLength = 100;
-    swingStart = dissolveStart + dissolveLength; swingLength = 100;
-    playStart = swingStart + swingLength; playLength = 1;
-    fadeOutStart = playStart + playLength; fadeOutLength = 200;
-    fadeOutEnd = fadeOutStart + fadeOutLength;
-    phase = PHASE_FADE_IN;
-    frame = 0;
-
+    initScene(w, h, f);
+    if (f) glyphs.build(*f);
     buildFieldList();
 
-    running = true;
-    letterHalfSize = 8.0f;
-    letterSize = 16.0f;
-    minSpacingSq = 4900.0f;
+    const int storyLength = (int)std::strlen(story);
+    storyLines = wrapText(story, f, storyLength, kWrapWidth, kLetterSize);
+    storyWords = splitWords(story, storyLength);
 
-    storyLength = (int)std::strlen(story);
-    lines = wrapText(story, font, storyLength, 250.0f, 16.0f);
-    words = splitWords(story, storyLength);
-
-    dandelionCount = (int)words.size();
-    dandelions.clear();
-    dandelions.resize(dandelionCount);
-    for (int i = 0; i < dandelionCount; ++i) {
-        Dandelion& d = dandelions[i];
+    plantCount = (int)storyWords.size();
+    plants.clear();
+    plants.resize(plantCount);
+    for (int i = 0; i < plantCount; ++i) {
+        Dandelion& d = plants[i];
         placeDandelion(d, i, 20);
         float r1 = randomFraction() * 12.0f - 6.0f;
         float r2 = randomFraction() * 12.0f - 6.0f;
         d.init(10.0f, 10, &d.base, r1, r2);
     }
 
-    seedCount = 0;
-    for (const std::string& word : words) seedCount += (int)word.size();
-    seeds.clear();
-    seeds.resize(seedCount);
+    letterSeedCount = 0;
+    for (const std::string& word : storyWords) letterSeedCount += (int)word.size();
+    letterSeeds.clear();
+    letterSeeds.resize(letterSeedCount);
     int k = 0;
-    for (int i = 0; i < dandelionCount; ++i) {
-        const std::string& word = words[i];
+    for (int i = 0; i < plantCount; ++i) {
+        const std::string& word = storyWords[i];
         int n = (int)word.size();
         for (int j = 0; j < n; ++j, ++k) {
-            LetterSeed& s = seeds[k];
+            LetterSeed& s = letterSeeds[k];
             s.letter = word[j];
             s.indexInWord = (float)j;
             s.dandelionIndex = i;
-            s.owner = &dandelions[i];
+            s.owner = &plants[i];
             s.attached = true;
-            s.halfSize = letterHalfSize;
-            s.size = letterSize;
-            s.fullHalfSize = letterHalfSize;
-            s.baseSize = letterSize;
+            s.halfSize = kLetterHalfSize;
+            s.size = kLetterSize;
+            s.fullHalfSize = kLetterHalfSize;
+            s.baseSize = kLetterSize;
         }
-        Dandelion& d = dandelions[i];
+        Dandelion& d = plants[i];
         d.directions = &directions;
         d.wordLength = (float)n;
         d.seedsOnHead = n;
@@ -161,10 +126,9 @@ void SeasonSpring::init(int w, int h, BitmapFont* f) {
         d.assignDirections();
         d.setSegmentLength(((n * 0.125f) * 0.65f + 0.35f) * 14.0f);
     }
-    for (LetterSeed& s : seeds) s.owner->attachSeed(&s);
+    for (LetterSeed& s : letterSeeds) s.owner->attachSeed(&s);
 
-    lineHeight = 16.0f;
-    breath.reset(new Breath(10.0f, 0.6f));
+    blower.reset(new Breath(10.0f, 0.6f));
 
     // One list per character code: the glyph lying in the x-z plane, turned half round about z.
     glyphListBase = glGenLists(256);
@@ -172,12 +136,12 @@ void SeasonSpring::init(int w, int h, BitmapFont* f) {
     for (int c = 0; c < 256; ++c) {
         glNewList(glyphListBase + c, GL_COMPILE);
         glRotatef(180, 0, 0, 1);
-        if (font && font->present[c] != 0) font->drawGlyphFlat((char)c);
+        if (f && f->present[c] != 0) f->drawGlyphFlat((char)c);
         glEndList();
     }
     glPopMatrix();
 
-    layoutLetters(lines);
+    layoutLetters(storyLines);
     reset();
     std::printf("Season Spring initialised\n");
 }
@@ -186,25 +150,25 @@ void SeasonSpring::buildFieldList() {
     fieldList = glGenLists(1);
     glNewList(fieldList, GL_COMPILE);
     glBegin(GL_LINE_STRIP);
-    glVertex3f(-fieldHalfWidth, 0, -fieldHalfDepth);
-    glVertex3f(fieldHalfWidth, 0, -fieldHalfDepth);
-    glVertex3f(fieldHalfWidth, 0, fieldHalfDepth);
-    glVertex3f(-fieldHalfWidth, 0, fieldHalfDepth);
-    glVertex3f(-fieldHalfWidth, 0, -fieldHalfDepth);
+    glVertex3f(-PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
+    glVertex3f(PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
+    glVertex3f(PAGE_HALF_WIDTH, 0, PAGE_HALF_DEPTH);
+    glVertex3f(-PAGE_HALF_WIDTH, 0, PAGE_HALF_DEPTH);
+    glVertex3f(-PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
     glEnd();
     glEndList();
 }
 
 void SeasonSpring::placeDandelion(Dandelion& d, int index, int tries) {
-    float w = fieldWidth * 0.8f;
-    float depth = fieldDepth * 0.8f;
+    float w = PAGE_WIDTH * 0.8f;
+    float depth = PAGE_DEPTH * 0.8f;
     for (int t = 0; t < tries; ++t) {
         float x = randomFraction() * w - w / 2;
         float z = randomFraction() * depth - depth / 2;
         Vec3 candidate(x, 0, z);
         bool free = true;
-        for (int j = 0; j < (int)dandelions.size() && free; ++j)
-            if (j != index && squaredDistanceXZ(dandelions[j].base, candidate) < minSpacingSq) free = false;
+        for (int j = 0; j < (int)plants.size() && free; ++j)
+            if (j != index && squaredDistanceXZ(plants[j].base, candidate) < kMinSpacingSq) free = false;
         if (free) {
             d.base = candidate;
             return;
@@ -216,8 +180,9 @@ void SeasonSpring::placeDandelion(Dandelion& d, int index, int tries) {
     d.base.set(x, 0, z);
 }
 
-void SeasonSpring::layoutLetters(std::vector<std::string> layoutLines) {
-    float s = letterSize;
+void SeasonSpring::layoutLetters(const std::vector<std::string>& layoutLines) {
+    const BitmapFont* font = this->font();
+    float s = kLetterSize;
     float spacing = font ? font->spacing : 0;
     auto widthOf = [&](char c) { return font ? font->advanceOf(c) : 0.0f; };
     float z = 0;
@@ -227,19 +192,19 @@ void SeasonSpring::layoutLetters(std::vector<std::string> layoutLines) {
         int n = (int)line.size();
         for (int i = 0; i < n; ++i) {
             if (i == 0) pen = widthOf(line[0]) * s * 0.5f;
-            if (line[i] != ' ' && line[i] != '\n' && k < seedCount) {
-                seeds[k].home.set(pen - 150.0f, 0, z);
+            if (line[i] != ' ' && line[i] != '\n' && k < letterSeedCount) {
+                letterSeeds[k].home.set(pen - 150.0f, 0, z);
                 k += 1;
             }
             if (i != n - 1) pen += widthOf(line[i]) * s * 0.5f + widthOf(line[i + 1]) * s * 0.5f + spacing * s;
         }
-        z += lineHeight;
+        z += kLineHeight;
     }
-    for (LetterSeed& seed : seeds) seed.home.z -= (z - lineHeight) * 0.5f;
+    for (LetterSeed& seed : letterSeeds) seed.home.z -= (z - kLineHeight) * 0.5f;
 }
 
 void SeasonSpring::resetLetters() {
-    for (LetterSeed& s : seeds) {
+    for (LetterSeed& s : letterSeeds) {
         s.position = s.home;
         s.velocity.clear();
         s.targetOrientation.fromEuler(0, 180, 0);
@@ -248,110 +213,55 @@ void SeasonSpring::resetLetters() {
 }
 
 void SeasonSpring::reset() {
-    camera.pitchVelocity = 0;
-    camera.yawVelocity = 0;
-    camera.zoomVelocity = 0;
-    camera.set(startEye, startTarget, startUp);
-
-    phase = PHASE_FADE_IN;
-    camera.yaw = 90.0f;
-    frame = 0;
-    running = true;
-    introDone = false;
-    mouseX = mouseY = prevMouseX = prevMouseY = 0;
-    leftDown = rightDown = shiftDown = false;
-
-    for (int i = 0; i < dandelionCount; ++i) {
-        placeDandelion(dandelions[i], i, 20);
-        dandelions[i].currentSegmentLength = 0;
-        dandelions[i].respawn();
+    resetScene();
+    for (int i = 0; i < plantCount; ++i) {
+        placeDandelion(plants[i], i, 20);
+        plants[i].currentSegmentLength = 0;
+        plants[i].respawn();
     }
-    for (LetterSeed& s : seeds) s.reset();
-
-    for (bool& k : keys) k = false;
+    for (LetterSeed& s : letterSeeds) s.reset();
     resetLetters();
-    controlsOn = false;
-    finished = false;
 }
 
-void SeasonSpring::update() {
-    if (keys[VK_CODE_A]) camera.zoom(-0.1f * zoomStep);
-    if (keys[VK_CODE_Z]) camera.zoom(0.1f * zoomStep);
-    camera.update();
-
-    if (phase == PHASE_FADE_IN) {
-        frame += 1;
-        if (frame >= readStart) phase = PHASE_READ;
-    } else if (phase == PHASE_READ) {
-        frame += 1;
-        if (frame >= dissolveStart) {
-            introDone = true;
-            phase = PHASE_DISSOLVE;
-        }
-    } else if (phase == PHASE_DISSOLVE) {
-        frame += 1;
-        // A circle about the field's centre shrinks; letters outside it vanish behind a soft rim.
-        float radius = (1.0f - (float)(frame - dissolveStart) / dissolveLength) * fieldHalfDepth;
-        for (LetterSeed& s : seeds) {
-            float d = std::sqrt(s.position.x * s.position.x + s.position.z * s.position.z);
-            if (d > radius) s.alpha = 0;
-            else if (d >= radius - 100.0f) s.alpha = 1.0f - (d - (radius - 100.0f)) * 0.01f;
-            else s.alpha = 1.0f;
-        }
-        if (frame >= swingStart) phase = PHASE_SWING;
-    } else if (phase == PHASE_SWING) {
-        double t = (1.0 - std::cos(pi * (frame - swingStart) / swingLength)) * 0.5;
-        const float* out = tween->atEased((float)t);
-        camera.pitch = out[0];
-        camera.yaw = out[1];
-        camera.distance = out[2];
-        frame += 1;
-        if (frame >= playStart) {
-            controlsOn = true;
-            running = true;
-            phase = PHASE_PLAY;
-        }
-    } else if (phase == PHASE_PLAY) {
-        if (running) stepMeadow();
-    } else if (phase == PHASE_FADE_OUT) {
-        frame += 1;
-        if (running && introDone) stepMeadow();
-        if (frame >= fadeOutEnd) finished = true;
+// A circle about the field's centre shrinks; letters outside it vanish behind a soft rim.
+void SeasonSpring::stepDissolve(int elapsed, int length) {
+    float radius = (1.0f - (float)elapsed / length) * PAGE_HALF_DEPTH;
+    for (LetterSeed& s : letterSeeds) {
+        float d = std::sqrt(s.position.x * s.position.x + s.position.z * s.position.z);
+        if (d > radius) s.alpha = 0;
+        else if (d >= radius - 100.0f) s.alpha = 1.0f - (d - (radius - 100.0f)) * 0.01f;
+        else s.alpha = 1.0f;
     }
 }
 
 void SeasonSpring::pickGroundPoint(int x, int y) {
     ViewMatrices view = currentViewMatrices();
-    std::memcpy(modelview, view.modelview, sizeof modelview);
-    std::memcpy(projection, view.projection, sizeof projection);
-    std::memcpy(viewport, view.viewport, sizeof viewport);
-
-    prevGroundPoint = groundPoint;
+    prevGround = ground;
     PickRay ray;
     if (!pickRay(view, x, y, ray)) return;
-    rayNear = ray.nearPoint;
-    rayDir = ray.direction;
+    const Vec3 rayNear = ray.nearPoint;
+    rayDirection = ray.direction;
 
     Vec3 normal(0, 1, 0);
     float d = planeOffset(normal, Vec3(-1, 0, 0));
     // A ray along the ground never meets it: the point stays where it was, so this step blows nothing.
-    if (rayDir.y == 0) return;
-    float t = rayPlaneParameter(normal, d, rayNear, rayDir);
+    if (rayDirection.y == 0) return;
+    float t = rayPlaneParameter(normal, d, rayNear, rayDirection);
     if (!std::isfinite(t)) return;
-    Vec3 hit = rayNear + rayDir * t;
+    Vec3 hit = rayNear + rayDirection * t;
     if (!std::isfinite(hit.x) || !std::isfinite(hit.z)) return;
-    groundPoint = hit;
+    ground = hit;
 }
 
 void SeasonSpring::stepMeadow() {
-    pickGroundPoint(mouseX, mouseY);
+    pickGroundPoint(mouseX(), mouseY());
 
-    if (leftDown) {
-        breath->push((prevGroundPoint.x - groundPoint.x) * 0.001f, (prevGroundPoint.z - groundPoint.z) * 0.001f);
+    if (leftDown()) {
+        blower->push((prevGround.x - ground.x) * 0.001f, (prevGround.z - ground.z) * 0.001f);
     } else {
-        if (gustFrame <= gustLength) {
-            double e = (1.0 - std::cos(pi * gustFrame / gustLength)) * 0.5 * gustStrength;
-            gustFrame += 1;
+        if (gustClock <= gustLength) {
+            double e = (1.0 - std::cos(kPi * gustClock / gustLength)) * 0.5 * kGustStrength;
+            gustClock += 1;
             gust.x = (float)(std::cos(gustAngle) * e);
             gust.z = (float)(std::sin(gustAngle) * e);
             if ((int)(randomFraction() * 60.0f) == 1) startGust();
@@ -359,25 +269,25 @@ void SeasonSpring::stepMeadow() {
             gust.x = gust.z = 0;
             startGust();
         }
-        windStep.x = (wind.x - gust.x) * 0.001f;
-        windStep.z = (wind.z - gust.z) * 0.001f;
-        wind.x -= windStep.x;
-        wind.z -= windStep.z;
-        for (Dandelion& d : dandelions) d.applyWind(wind.x, wind.z);
+        windStep.x = (windNow.x - gust.x) * 0.001f;
+        windStep.z = (windNow.z - gust.z) * 0.001f;
+        windNow.x -= windStep.x;
+        windNow.z -= windStep.z;
+        for (Dandelion& d : plants) d.applyWind(windNow.x, windNow.z);
     }
 
-    breath->update();
+    blower->update();
 
-    const MeadowVector out = breath->out;
+    const MeadowVector out = blower->out;
     if (out.x != 0 && out.z != 0) {
-        for (Dandelion& d : dandelions)
-            if (squaredDistanceXZ(d.base, groundPoint) < 122500.0f) d.blow(out.x, out.z);
-        for (LetterSeed& s : seeds)
+        for (Dandelion& d : plants)
+            if (squaredDistanceXZ(d.base, ground) < 122500.0f) d.blow(out.x, out.z);
+        for (LetterSeed& s : letterSeeds)
             if (!s.attached) s.blow(out.x, out.z);
     }
 
-    for (int i = 0; i < dandelionCount; ++i) {
-        Dandelion& d = dandelions[i];
+    for (int i = 0; i < plantCount; ++i) {
+        Dandelion& d = plants[i];
         d.update();
         if (d.dormant) {
             if (d.age >= d.respawnAge && d.seedsInFlight == 0) {
@@ -389,14 +299,14 @@ void SeasonSpring::stepMeadow() {
         }
     }
 
-    for (LetterSeed& s : seeds) {
+    for (LetterSeed& s : letterSeeds) {
         Dandelion* owner = s.owner;
         if (!owner) continue;
         if (!s.visible) {
             owner->regrowSeed(&s);
         } else if (!s.attached) {
             s.fly();
-        } else if (owner->blowCounter > 3 && squaredDistanceXZ(owner->base, groundPoint) < 3600.0f && leftDown) {
+        } else if (owner->blowCounter > 3 && squaredDistanceXZ(owner->base, ground) < 3600.0f && leftDown()) {
             if ((int)(randomFraction() * 4.0f) == 1) owner->releaseSeed(&s, -out.x, -out.z);
         } else {
             owner->carrySeed(&s);
@@ -404,28 +314,22 @@ void SeasonSpring::stepMeadow() {
     }
 }
 
-float SeasonSpring::overlayAlpha() const {
-    if (phase == PHASE_FADE_IN) return 1.0f - (float)(frame - fadeInStart) / fadeInLength;
-    if (phase == PHASE_FADE_OUT) return (float)(frame - fadeOutStart) / fadeOutLength;
-    return 0;
-}
-
 void SeasonSpring::draw() {
-    camera.apply();
+    camera().apply();
 
     glColor3f(0, 0, 0);
     glCallList(fieldList);
     glColor3f(0, 0, 0);
 
-    for (const Dandelion& d : dandelions)
+    for (const Dandelion& d : plants)
         if (!d.dormant) d.draw();
 
     glColor3f(0, 0, 0);
-    if (font) {
-        font->begin();
+    if (font()) {
+        font()->begin();
         glyphs.begin();
     }
-    for (const LetterSeed& s : seeds) {
+    for (const LetterSeed& s : letterSeeds) {
         if (!s.visible) continue;
         glColor4f(0, 0, 0, s.alpha);
         glPushMatrix();
@@ -439,67 +343,5 @@ void SeasonSpring::draw() {
     }
     GlyphArrays::end();
     BitmapFont::end();
-
-    if (phase != PHASE_FADE_IN && phase != PHASE_FADE_OUT) return;
-    const float* color = phase == PHASE_FADE_IN ? fadeInColor : fadeOutColor;
-    float alpha = overlayAlpha();
-    drawScreenFade(width, height, color, alpha);
-}
-
-void SeasonSpring::keyPressed(int key) {
-    if (!seasonKeyInRange(key)) return;
-    if (key == VK_CODE_ENTER || key == VK_CODE_SPACE) return;
-    if (key == VK_CODE_SHIFT) {
-        shiftDown = true;
-        return;
-    }
-    if (key == VK_CODE_CONTROL) {
-        running = !running;
-        return;
-    }
-    if (key == VK_CODE_ESCAPE) {
-        startExiting();
-        return;
-    }
-    keys[key] = true;
-}
-
-void SeasonSpring::keyReleased(int key) {
-    if (seasonKeyInRange(key)) keys[key] = false;
-}
-
-void SeasonSpring::mouseMoved(int x, int y) {
-    prevMouseX = mouseX;
-    prevMouseY = mouseY;
-    mouseX = x;
-    mouseY = y;
-    camera.drag(x / widthF, y / heightF, leftDown, rightDown);
-}
-
-void SeasonSpring::mousePressed(int, int, int button) {
-    if (phase == PHASE_FADE_IN) return;
-    if (phase == PHASE_READ) {
-        frame = dissolveStart - 1;  // the dissolve starts at the next update
-        return;
-    }
-    if (!controlsOn) return;
-    if (button == 1) leftDown = true;
-    else if (button == 3) rightDown = true;
-    else if (button == 4) camera.zoom(-zoomStep);
-    else if (button == 5) camera.zoom(zoomStep);
-    camera.grab(mouseX / widthF, mouseY / heightF, leftDown, rightDown);
-}
-
-void SeasonSpring::mouseReleased(int, int, int button) {
-    if (button == 1) leftDown = false;
-    else if (button == 3) rightDown = false;
-}
-
-void SeasonSpring::startExiting() {
-    if (phase == PHASE_FADE_OUT) return;
-    if (phase == PHASE_FADE_IN)
-        frame = fadeOutStart + (int)((1.0f - (float)(frame - fadeInStart) / fadeInLength) * fadeOutLength);
-    else
-        frame = fadeOutStart;
-    phase = PHASE_FADE_OUT;
+    drawFade();
 }

@@ -1,4 +1,4 @@
-#include "seasons/winter/winter_story.h"
+#include "seasons/winter/season_winter.h"
 
 // A memory of a crayon drawing: a brown tree on black paper under white snow.
 const char* const winterStory =

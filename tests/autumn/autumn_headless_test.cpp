@@ -27,22 +27,22 @@ TEST(AutumnHeadless, PageWhirlwindKickAndFlightHome) {
     run.click(300, 300);
     run.runFrames(601);
     float top = 0;
-    for (int i = 0; i < scene->leafCount; ++i) top = std::max(top, scene->leaves[i].position.y);
+    for (int i = 0; i < scene->leafCount(); ++i) top = std::max(top, scene->leaves()[i].position.y);
     EXPECT_GT(top, 60.0f) << "letters ride the whirlwind";
 
     run.moveMouse(470, 630);  // low on the screen, over what is left of the text
     run.press(470, 630, 1);
     run.runFrames(40);
-    EXPECT_GT(scene->groundPoint.length(), 1.0f);
+    EXPECT_GT(scene->groundPoint().length(), 1.0f);
     run.release(470, 630, 1);
     run.tapKey(VK_CODE_ENTER);
     run.runFrames(60);
-    EXPECT_EQ(scene->leaves[300].position.x, scene->leaves[300].home.x);
+    EXPECT_EQ(scene->leaves()[300].position.x, scene->leaves()[300].home.x);
     EXPECT_GT(darkPixels(0, 1024), 15000);
 
     run.tapKey(VK_CODE_ESCAPE);
     run.runUntil([] { return appStateId() != APP_SEASON; }, 200);
     EXPECT_EQ(appStateId(), APP_MENU_APPEARING);
     run.runFrames(1);
-    EXPECT_EQ(scene->phase, scene->PHASE_FADE_IN) << "reset on the way back to the menu";
+    EXPECT_EQ(scene->phase(), scene->PHASE_FADE_IN) << "reset on the way back to the menu";
 }

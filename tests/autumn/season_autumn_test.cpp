@@ -47,14 +47,14 @@ protected:
         run(200);
         s.mousePressed(0, 0, 1);
         run(101);
-        ASSERT_EQ(s.phase, s.PHASE_PLAY);
+        ASSERT_EQ(s.phase(), s.PHASE_PLAY);
     }
     void lookFrom(const Vec3& eye, const Vec3& target, const Vec3& up) {  // the view picking reads
         view = makeViewMatrices(1024, 768, 60, eye, target, up);
         setViewMatricesForTesting(&view);
     }
     bool allHome() const {
-        return std::all_of(&s.leaves[0], &s.leaves[0] + s.leafCount, [](const LeafBody& b) {
+        return std::all_of(&s.leaves()[0], &s.leaves()[0] + s.leafCount(), [](const LeafBody& b) {
             return (b.position - b.home).length() == 0 && (b.angles - Vec3(0, 180, 180)).length() == 0;
         });
     }
@@ -151,20 +151,20 @@ TEST_F(AutumnScene, StoryAndTheOpeningPhases) {
     const std::string story = autumnStory;
     EXPECT_EQ(story.size(), 720u);
     EXPECT_EQ(std::count(story.begin(), story.end(), '\n'), 3) << "four paragraphs";
-    EXPECT_EQ(s.leafCount, 586) << "one leaf for every letter";
+    EXPECT_EQ(s.leafCount(), 586) << "one leaf for every letter";
 
     run(50);
     s.mousePressed(9, 9, 1);
-    EXPECT_EQ(s.frame, 50) << "ignored in the fade-in";
+    EXPECT_EQ(s.frame(), 50) << "ignored in the fade-in";
     run(150);
-    EXPECT_EQ(s.phase, s.PHASE_READ);
+    EXPECT_EQ(s.phase(), s.PHASE_READ);
     s.keyPressed(VK_CODE_ENTER);
-    EXPECT_FALSE(s.reforming) << "Enter does nothing before play";
+    EXPECT_FALSE(s.reforming()) << "Enter does nothing before play";
     run(3000);
-    EXPECT_EQ(s.phase, s.PHASE_SWING);
+    EXPECT_EQ(s.phase(), s.PHASE_SWING);
     run(100);
-    EXPECT_TRUE(s.phase == s.PHASE_PLAY && s.whirlwindOn && allHome());
-    EXPECT_NEAR(s.camera.yaw, 132.0f, 0.1f);
+    EXPECT_TRUE(s.phase() == s.PHASE_PLAY && s.whirlwindOn() && allHome());
+    EXPECT_NEAR(s.camera().yaw, 132.0f, 0.1f);
 }
 
 TEST_F(AutumnScene, EnterFliesEveryLetterHome) {
@@ -180,26 +180,26 @@ TEST_F(AutumnScene, EnterFliesEveryLetterHome) {
         if (!running) s.keyPressed(VK_CODE_CONTROL);
     }
     run(2);
-    EXPECT_FALSE(s.reforming || allHome()) << "the whirlwind takes hold again at once";
+    EXPECT_FALSE(s.reforming() || allHome()) << "the whirlwind takes hold again at once";
 }
 
 TEST_F(AutumnScene, KickBounceSpaceCtrlAndEscape) {
     toPlay();
     s.keyPressed(VK_CODE_SPACE);  // whirlwind off: gravity and the kick only
     run(5);
-    const Vec3 spot = s.leaves[200].home;  // a kick from the picked ground point
+    const Vec3 spot = s.leaves()[200].home;  // a kick from the picked ground point
     lookFrom(spot + Vec3(0, 400, 0), spot, Vec3(0, 0, -1));
     s.mouseMoved(512, 384);
     s.mousePressed(512, 384, 1);
     run(1);
-    EXPECT_NEAR((s.groundPoint - spot).length(), 0, 1.0f);
-    for (int i = 0; i < s.leafCount; ++i) {
-        Vec3 was = s.leaves[i].home - s.groundPoint, now = s.leaves[i].position - s.groundPoint;
+    EXPECT_NEAR((s.groundPoint() - spot).length(), 0, 1.0f);
+    for (int i = 0; i < s.leafCount(); ++i) {
+        Vec3 was = s.leaves()[i].home - s.groundPoint(), now = s.leaves()[i].position - s.groundPoint();
         was.y = now.y = 0;
-        EXPECT_TRUE(was.length() >= 15 || s.leaves[i].position.y > 0) << i << " kicked up";
-        EXPECT_TRUE(was.length() <= 51 || (s.leaves[i].position.y == 0 && now.length() > was.length())) << i;
+        EXPECT_TRUE(was.length() >= 15 || s.leaves()[i].position.y > 0) << i << " kicked up";
+        EXPECT_TRUE(was.length() <= 51 || (s.leaves()[i].position.y == 0 && now.length() > was.length())) << i;
     }
-    LeafBody& b = s.leaves[3];  // a letter landing bounces back at 30 % of its speed
+    LeafBody& b = s.leaves()[3];  // a letter landing bounces back at 30 % of its speed
     b.position.set(10, 1, 10);
     b.velocity.set(0.5f, -1.5f, 0.25f);
     b.gravity.set(0, 0, 0);
@@ -210,9 +210,9 @@ TEST_F(AutumnScene, KickBounceSpaceCtrlAndEscape) {
 
     s.keyPressed(VK_CODE_SPACE);
     run(1);
-    EXPECT_FLOAT_EQ(s.whirlwindRamp, 0.02f) << "the whirlwind fades in from nothing";
+    EXPECT_FLOAT_EQ(s.whirlwindRamp(), 0.02f) << "the whirlwind fades in from nothing";
     s.keyPressed(VK_CODE_SPACE);
-    EXPECT_EQ(s.whirlwindRamp, 0.0f) << "and is gone at once";
+    EXPECT_EQ(s.whirlwindRamp(), 0.0f) << "and is gone at once";
     s.keyPressed(VK_CODE_CONTROL);  // with the button still held
     const unsigned int state = randomState();
     run(20);
@@ -223,14 +223,14 @@ TEST_F(AutumnScene, KickBounceSpaceCtrlAndEscape) {
     run(100);
     s.keyPressed(VK_CODE_ESCAPE);
     s.keyPressed(VK_CODE_ESCAPE);
-    EXPECT_EQ(s.frame, 3351) << "continues from the same whiteness, once";
+    EXPECT_EQ(s.frame(), 3351) << "continues from the same whiteness, once";
 }
 
 TEST_F(AutumnScene, AnyInputInAnyOrderLeavesItWorking) {
     lookFrom(Vec3(0, 250, 480), Vec3(0, 0, 0), Vec3(0, 1, 0));
     for (int key : {-1, INT_MIN, 320, 1000, INT_MAX}) s.keyPressed(key), s.keyReleased(key);
     s.mouseMoved(INT_MAX, INT_MIN);
-    s.leaves[0].position.set(0, 0, 0);  // exactly on the whirlwind's axis
+    s.leaves()[0].position.set(0, 0, 0);  // exactly on the whirlwind's axis
     unsigned int seed = 12345;
     auto next = [&seed](int n) { return (int)(((seed = seed * 1103515245u + 12345u) >> 8) % (unsigned)n); };
     for (int frame = 0; frame < 5000; ++frame) {
@@ -242,7 +242,7 @@ TEST_F(AutumnScene, AnyInputInAnyOrderLeavesItWorking) {
         if (kind == 4) s.mouseReleased(x, y, next(8) - 1);
         if (kind == 5 && next(60) == 0) s.keyPressed(next(2) ? VK_CODE_ENTER : VK_CODE_ESCAPE);
         s.update();
-        for (int i = 0; i < s.leafCount; ++i) ASSERT_TRUE(finite(s.leaves[i].position)) << frame;
+        for (int i = 0; i < s.leafCount(); ++i) ASSERT_TRUE(finite(s.leaves()[i].position)) << frame;
         if (s.finished) s.reset();
     }
 }

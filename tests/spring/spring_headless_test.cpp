@@ -28,21 +28,21 @@ TEST(SpringHeadless, MeadowBlownBareAndRegrown) {
     auto* scene = dynamic_cast<SeasonSpring*>(appCurrentSeason());
     ASSERT_TRUE(appStateId() == APP_SEASON && scene != nullptr);
     auto plantsIn = [&](unsigned char state) {
-        return std::count_if(scene->dandelions.begin(), scene->dandelions.end(),
+        return std::count_if(scene->dandelions().begin(), scene->dandelions().end(),
                              [&](const Dandelion& d) { return !d.dormant && d.state == state; });
     };
 
     run.runFrames(260);  // the reading page: the story in black on white, seen from above
-    ASSERT_EQ(scene->phase, scene->PHASE_READ);
+    ASSERT_EQ(scene->phase(), scene->PHASE_READ);
     EXPECT_TRUE(keepFrame("spring_reading"));
     const int textInk = ink();
     EXPECT_GT(textInk, 2000);
     run.click(400, 300);  // skips the reading; the dissolve eats the text from the edge inwards
     run.runFrames(60);
-    ASSERT_EQ(scene->phase, scene->PHASE_DISSOLVE);
+    ASSERT_EQ(scene->phase(), scene->PHASE_DISSOLVE);
     EXPECT_LT(ink(), textInk);
     run.runFrames(150);
-    ASSERT_EQ(scene->phase, scene->PHASE_PLAY);
+    ASSERT_EQ(scene->phase(), scene->PHASE_PLAY);
     // The meadow grows: buds open into rings, then close into seed balls.
     EXPECT_TRUE(run.runUntil([&] { return plantsIn(3) >= 30; }, 3000));
     ASSERT_TRUE(run.runUntil([&] { return plantsIn(5) >= 25; }, 3000));
@@ -52,7 +52,7 @@ TEST(SpringHeadless, MeadowBlownBareAndRegrown) {
     Dandelion* bare = nullptr;
     Vec3 bareBase;
     for (int round = 0; round < 40 && !bare; ++round) {
-        for (Dandelion& d : scene->dandelions) {
+        for (Dandelion& d : scene->dandelions()) {
             const ViewMatrices v = currentViewMatrices();
             double wx, wy, wz;
             gluProject(d.base.x, 0, d.base.z, v.modelview, v.projection, v.viewport, &wx, &wy, &wz);
@@ -70,7 +70,7 @@ TEST(SpringHeadless, MeadowBlownBareAndRegrown) {
     // The bare plant withers and sleeps; once all its letters have landed it regrows elsewhere.
     ASSERT_TRUE(run.runUntil([&] { return !bare->dormant && bare->state != bare->WITHERING; }, 3600));
     EXPECT_TRUE(bare->base.x != bareBase.x || bare->base.z != bareBase.z);
-    for (const LetterSeed& s : scene->seeds)
+    for (const LetterSeed& s : scene->seeds())
         EXPECT_TRUE(s.owner != bare || (s.visible && s.attached));
 
     run.tapKey(VK_CODE_ESCAPE);  // fades to white and returns to the menu

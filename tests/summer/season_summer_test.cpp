@@ -62,7 +62,7 @@ protected:
 }  // namespace
 
 TEST(SummerStory, CountsTokensAndFishHeads) {
-    const std::string story = SUMMER_STORY;
+    const std::string story = summerStory;
     EXPECT_EQ(story.size(), 655u);
     EXPECT_EQ(std::count(story.begin(), story.end(), '\n'), 4) << "five lines";
     EXPECT_EQ(std::count(story.begin(), story.end(), '.'), 6);
@@ -146,107 +146,107 @@ TEST(SentenceSchool, TinySentencesAndWordsSwimWithoutDividingByZero) {
 TEST_F(SummerScene, LayoutFollowsTheTextWordByWord) {
     SeasonSummer text("Fish hung still. They fled, far\nand fast. Gone again");
     text.init(800, 600, metrics());
-    ASSERT_EQ(text.fishCount, 13);
+    ASSERT_EQ(text.fishCount(), 13);
     const char* words[] = {"Fish", "hung", "still", ".", "They", "fled", ",",
                            "far",  "and",  "fast",  ".", "Gone", "again"};
     for (int i = 0; i < 13; ++i)
-        EXPECT_EQ(std::string(text.fish[i].letters.rbegin(), text.fish[i].letters.rend()), words[i]);
-    EXPECT_FLOAT_EQ(text.fish[0].position.z, -8.0f);  // two lines, 16 apart, centred in depth
-    EXPECT_FLOAT_EQ(text.fish[8].position.z, 8.0f);
-    ASSERT_EQ(text.schoolCount, 2) << "two sentences; the last two words swim alone";
-    EXPECT_TRUE(text.schools[0].last == 3 && text.schools[1].first == 4 && text.schools[1].last == 10);
-    for (const SentenceSchool& s : text.schools)
-        EXPECT_TRUE(s.schools == text.schools.data() && s.schoolCount == 2 && s.minY == 100.0f);
+        EXPECT_EQ(std::string(text.fish()[i].letters.rbegin(), text.fish()[i].letters.rend()), words[i]);
+    EXPECT_FLOAT_EQ(text.fish()[0].position.z, -8.0f);  // two lines, 16 apart, centred in depth
+    EXPECT_FLOAT_EQ(text.fish()[8].position.z, 8.0f);
+    ASSERT_EQ(text.schoolCount(), 2) << "two sentences; the last two words swim alone";
+    EXPECT_TRUE(text.schools()[0].last == 3 && text.schools()[1].first == 4 && text.schools()[1].last == 10);
+    for (const SentenceSchool& s : text.schools())
+        EXPECT_TRUE(s.schools == text.schools().data() && s.schoolCount == 2 && s.minY == 100.0f);
     // The whole story: each fish at its tail's width (summed over the word as written) past the line's
     // cursor, a full stop or comma a space back; the word drawn back to front from the cursor on.
     const float space = metrics()->advanceOf(' ') * 16.0f;
     auto w = [](char c) { return metrics()->advanceOf(c) * 16.0f + 16.0f * metrics()->spacing; };
     float c = 0;
-    for (int k = 0; k < scene.fishCount; ++k) {
-        const WordFish& f = scene.fish[k];
+    for (int k = 0; k < scene.fishCount(); ++k) {
+        const WordFish& f = scene.fish()[k];
         const std::string word(f.letters.rbegin(), f.letters.rend());
         const int n = (int)word.size();
         const bool mark = word == "." || word == ",";
         float tail = 0, total = 0, drawnTail = 0;
         for (int i = 0; i < n; ++i) total += w(word[i]), tail += i > fishHeadIndex(n) ? w(word[i]) : 0;
         for (int i = f.head + 1; i < n; ++i) drawnTail -= f.letterOffset[i];
-        if (k > 0 && f.home.z != scene.fish[k - 1].home.z) c = 0;
+        if (k > 0 && f.home.z != scene.fish()[k - 1].home.z) c = 0;
         EXPECT_FLOAT_EQ(f.home.x, (n > 1 ? tail : 0) + c - 150 - (mark ? space : 0)) << k;
         EXPECT_NEAR(f.home.x + f.bodyShift - drawnTail, c - 150 - (mark ? space : 0), 1e-3) << k;
         c += total, c += mark ? 0 : space;
-        EXPECT_LT(c - 150, scene.pondHalfWidth);  // the story fits the pond
-        EXPECT_LT(std::fabs(f.position.z), scene.pondHalfDepth);
+        EXPECT_LT(c - 150, PAGE_HALF_WIDTH);  // the story fits the pond
+        EXPECT_LT(std::fabs(f.position.z), PAGE_HALF_DEPTH);
     }
 }
 
 TEST_F(SummerScene, ClicksSwingSchoolingNetAndCtrl) {
     run(scene, 10);
     scene.mousePressed(100, 100, 1);
-    EXPECT_EQ(scene.frame, 10) << "a click in the fade-in is ignored";
+    EXPECT_EQ(scene.frame(), 10) << "a click in the fade-in is ignored";
     run(scene, 190);
     scene.mousePressed(100, 100, 1);
-    EXPECT_EQ(scene.frame, 3199) << "a click in the reading pause ends it";
+    EXPECT_EQ(scene.frame(), 3199) << "a click in the reading pause ends it";
     scene.update();
-    EXPECT_TRUE(scene.phase == scene.PHASE_SWING && scene.introDone);
+    EXPECT_TRUE(scene.phase() == scene.PHASE_SWING && scene.introDone());
     scene.mouseMoved(400, 150);
     scene.mousePressed(400, 150, 3);
-    EXPECT_EQ(scene.frame, 3200) << "later clicks leave the clock alone";
-    EXPECT_TRUE(scene.camera.lastX == 0.5f && scene.camera.lastY == 0.25f);
+    EXPECT_EQ(scene.frame(), 3200) << "later clicks leave the clock alone";
+    EXPECT_TRUE(scene.camera().lastX == 0.5f && scene.camera().lastY == 0.25f);
     run(scene, 100);
-    EXPECT_EQ(scene.phase, scene.PHASE_PLAY);
-    EXPECT_NEAR(scene.camera.pitch, 29.0f, 0.02f);  // the last swing frame eases at 99 / 100
-    EXPECT_NEAR(scene.camera.yaw, 151.0f, 0.02f);
-    EXPECT_NEAR(scene.camera.distance, 672.0f, 0.1f);
+    EXPECT_EQ(scene.phase(), scene.PHASE_PLAY);
+    EXPECT_NEAR(scene.camera().pitch, 29.0f, 0.02f);  // the last swing frame eases at 99 / 100
+    EXPECT_NEAR(scene.camera().yaw, 151.0f, 0.02f);
+    EXPECT_NEAR(scene.camera().distance, 672.0f, 0.1f);
 
     // The fish swim at once; the schools start steering on the 100th frame of play.
-    const Vec3 leader = scene.schools[5].position, fish = scene.fish[0].position;
+    const Vec3 leader = scene.schools()[5].position, fish = scene.fish()[0].position;
     run(scene, 99);
-    EXPECT_TRUE(scene.schools[5].position.x == leader.x && scene.fish[0].position.x != fish.x);
+    EXPECT_TRUE(scene.schools()[5].position.x == leader.x && scene.fish()[0].position.x != fish.x);
     scene.update();
-    EXPECT_NE(scene.schools[5].position.x, leader.x);
+    EXPECT_NE(scene.schools()[5].position.x, leader.x);
 
     // The net scares the fish under the pointer and leaves those far from its ray alone.
     run(scene, 50);
-    const Vec3 aim = scene.fish[10].position;
+    const Vec3 aim = scene.fish()[10].position;
     pointAt(aim);
     scene.mousePressed(0, 0, 1);
     scene.update();
-    EXPECT_NEAR(scene.netPoint.x, aim.x, 3.0f);
-    EXPECT_NEAR(scene.netPoint.z, aim.z, 3.0f);
-    EXPECT_FLOAT_EQ(scene.fish[10].targetSpeed, 10.0f);
+    EXPECT_NEAR(scene.netPoint().x, aim.x, 3.0f);
+    EXPECT_NEAR(scene.netPoint().z, aim.z, 3.0f);
+    EXPECT_FLOAT_EQ(scene.fish()[10].targetSpeed, 10.0f);
     int scared = 0;
-    for (const WordFish& f : scene.fish) scared += f.targetSpeed == 10.0f;
-    EXPECT_LT(scared, scene.fishCount / 4) << "fish far from the net stay calm";
+    for (const WordFish& f : scene.fish()) scared += f.targetSpeed == 10.0f;
+    EXPECT_LT(scared, scene.fishCount() / 4) << "fish far from the net stay calm";
 
     // Ctrl stops the fish, the schools and the net, but not the camera.
     scene.mouseReleased(0, 0, 1);
     scene.update();
     scene.keyPressed(VK_CODE_CONTROL);
-    const Vec3 still = scene.fish[10].position;
+    const Vec3 still = scene.fish()[10].position;
     pointAt(still);
     scene.mousePressed(0, 0, 1);
     scene.mousePressed(0, 0, 4);
-    const float distance = scene.camera.distance;
+    const float distance = scene.camera().distance;
     run(scene, 20);
-    EXPECT_EQ(scene.fish[10].position.x, still.x);
-    EXPECT_TRUE(scene.fish[10].state == WordFish::WANDER && scene.schools[0].state == SentenceSchool::WANDER);
-    EXPECT_LT(scene.camera.distance, distance) << "the wheel still zooms";
+    EXPECT_EQ(scene.fish()[10].position.x, still.x);
+    EXPECT_TRUE(scene.fish()[10].state == WordFish::WANDER && scene.schools()[0].state == SentenceSchool::WANDER);
+    EXPECT_LT(scene.camera().distance, distance) << "the wheel still zooms";
     scene.keyPressed(VK_CODE_CONTROL);
     scene.update();
-    EXPECT_NE(scene.fish[10].position.x, still.x);
+    EXPECT_NE(scene.fish()[10].position.x, still.x);
 }
 
 TEST_F(SummerScene, EscapeFadesOutFromTheCurrentLevelOnce) {
     run(scene, 50);
     scene.keyPressed(VK_CODE_ESCAPE);
-    EXPECT_EQ(scene.frame, 3376) << "three quarters white, where the fade-in had got to";
+    EXPECT_EQ(scene.frame(), 3376) << "three quarters white, where the fade-in had got to";
     scene.update();
     scene.keyPressed(VK_CODE_ESCAPE);
-    EXPECT_EQ(scene.frame, 3377) << "a second Escape does not restart the fade";
+    EXPECT_EQ(scene.frame(), 3377) << "a second Escape does not restart the fade";
     run(scene, 23);
     EXPECT_FALSE(scene.finished);
     scene.update();
-    EXPECT_TRUE(scene.finished && scene.unfoldAngle == 270.0f) << "and nothing swims before the swing";
+    EXPECT_TRUE(scene.finished && scene.unfoldAngle() == 270.0f) << "and nothing swims before the swing";
 }
 
 TEST_F(SummerScene, AnyInputInAnyOrderLeavesTheSceneWorking) {
@@ -261,10 +261,10 @@ TEST_F(SummerScene, AnyInputInAnyOrderLeavesTheSceneWorking) {
         case 4: scene.mouseReleased(r % 800, r % 600, (r / 6) % 8); break;
         }
         scene.update();
-        if (scene.phase == scene.PHASE_READ && step % 500 == 0) scene.mousePressed(1, 1, 1);
+        if (scene.phase() == scene.PHASE_READ && step % 500 == 0) scene.mousePressed(1, 1, 1);
     }
-    for (const WordFish& f : scene.fish) ASSERT_TRUE(finite(f.position));
-    EXPECT_TRUE(finite(scene.camera.eye) && std::isfinite(scene.camera.distance));
+    for (const WordFish& f : scene.fish()) ASSERT_TRUE(finite(f.position));
+    EXPECT_TRUE(finite(scene.camera().eye) && std::isfinite(scene.camera().distance));
     scene.keyPressed(VK_CODE_ESCAPE);
     for (int i = 0; i < 200 && !scene.finished; ++i) scene.update();
     EXPECT_TRUE(scene.finished);

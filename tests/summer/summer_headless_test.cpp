@@ -29,26 +29,26 @@ TEST(SummerHeadless, ReadSwingSwimAndSweepTheNet) {
     auto* scene = dynamic_cast<SeasonSummer*>(appCurrentSeason());
     ASSERT_NE(scene, nullptr);
     auto fastFish = [&] {
-        return std::count_if(scene->fish.begin(), scene->fish.end(), [](const WordFish& f) { return f.speed > 3.0f; });
+        return std::count_if(scene->fish().begin(), scene->fish().end(), [](const WordFish& f) { return f.speed > 3.0f; });
     };
     run.runFrames(100);
     const int paleText = darkPixels();
     run.runFrames(160);
-    ASSERT_EQ(scene->phase, scene->PHASE_READ);
+    ASSERT_EQ(scene->phase(), scene->PHASE_READ);
     keepFrame("summer_1_reading");
     EXPECT_GT(darkPixels(), 3000) << "the story lies readable on the pond";
     EXPECT_LT(paleText, darkPixels() / 2) << "under the fade-in the text is still pale";
 
     run.click(512, 384);
     run.runFrames(146);
-    EXPECT_EQ(scene->unfoldAngle, 315.0f) << "the letters stand up over the first 90 frames of play";
+    EXPECT_EQ(scene->unfoldAngle(), 315.0f) << "the letters stand up over the first 90 frames of play";
     run.runFrames(100);
-    EXPECT_EQ(scene->unfoldAngle, 360.0f);
+    EXPECT_EQ(scene->unfoldAngle(), 360.0f);
     EXPECT_GT(darkPixels(), 1000) << "the fish are in view";
     EXPECT_EQ(fastFish(), 0) << "nothing has scared the fish yet";
 
     // Sweep the net left to right across the water under the first school.
-    const Vec3 centre = scene->schools[0].memberCentre();
+    const Vec3 centre = scene->schools()[0].memberCentre();
     const ViewMatrices view = currentViewMatrices();
     double sx, sy, sz;
     ASSERT_TRUE(gluProject(centre.x, 0, centre.z, view.modelview, view.projection, view.viewport, &sx, &sy, &sz));
@@ -58,19 +58,19 @@ TEST(SummerHeadless, ReadSwingSwimAndSweepTheNet) {
     for (int i = 0; i < 60; ++i) {
         run.moveMouse(aimX - 150 + 5 * i, aimY);
         run.runFrames(1);
-        for (const SentenceSchool& s : scene->schools) ASSERT_FLOAT_EQ(s.speed, 0.1f) << "held net scatters";
+        for (const SentenceSchool& s : scene->schools()) ASSERT_FLOAT_EQ(s.speed, 0.1f) << "held net scatters";
     }
     keepFrame("summer_2_net");
     EXPECT_GT(fastFish(), 5) << "fish near the pointer's ray dart away";
     run.release(aimX + 150, aimY, 1);
     run.runFrames(150);
-    for (const SentenceSchool& s : scene->schools) EXPECT_GT(s.speed, 1.0f) << "the schools swim on";
+    for (const SentenceSchool& s : scene->schools()) EXPECT_GT(s.speed, 1.0f) << "the schools swim on";
 
     // Escape fades out; the application goes back to the menu and resets the scene once.
     run.tapKey(27);
     run.runFrames(101);
     EXPECT_EQ(appStateId(), APP_MENU_APPEARING);
     run.runFrames(1);
-    EXPECT_TRUE(scene->phase == scene->PHASE_FADE_IN && !scene->finished);
-    for (const WordFish& f : scene->fish) ASSERT_EQ(f.position.z, f.home.z);
+    EXPECT_TRUE(scene->phase() == scene->PHASE_FADE_IN && !scene->finished);
+    for (const WordFish& f : scene->fish()) ASSERT_EQ(f.position.z, f.home.z);
 }

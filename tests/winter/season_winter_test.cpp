@@ -13,7 +13,6 @@
 #include "render/random_generator.h"
 #include "render/view_picking.h"
 #include "seasons/winter/season_winter.h"
-#include "seasons/winter/winter_story.h"
 
 namespace {
 
@@ -50,7 +49,7 @@ protected:
         run(200);
         scene.mousePressed(0, 0, 1);
         run(201);
-        ASSERT_EQ(scene.phase, scene.PHASE_PLAY);
+        ASSERT_EQ(scene.phase(), scene.PHASE_PLAY);
     }
     void pointAtGround(float x, float z) {  // the scene picks the point on its next update
         double wx, wy, wz;
@@ -163,56 +162,56 @@ TEST_F(WinterScene, PressesActOnlyInTheReadingPauseAndAfterTheSwingAndStrayInput
     scene.mouseMoved(-500, 9000);
     run(50);
     scene.mousePressed(0, 0, 1);
-    EXPECT_EQ(scene.frame, 50) << "ignored in the fade-in";
+    EXPECT_EQ(scene.frame(), 50) << "ignored in the fade-in";
     run(150);
     scene.mousePressed(0, 0, 5);  // any button ends the reading
     for (int i = 0; i < 200; ++i) {  // the dissolve and the swing
         scene.update();
         for (int button : {1, 3, 4}) scene.mousePressed(0, 0, button);
-        ASSERT_FALSE(scene.leftDown || scene.rightDown || scene.handle->held || scene.camera.zoomVelocity != 0);
+        ASSERT_FALSE(scene.leftDown() || scene.rightDown() || scene.handle()->held || scene.camera().zoomVelocity != 0);
     }
     scene.update();
     scene.mousePressed(0, 0, 1);
     scene.mousePressed(0, 0, 4);
-    EXPECT_TRUE(scene.leftDown && scene.handle->held && scene.camera.zoomVelocity < 0);
+    EXPECT_TRUE(scene.leftDown() && scene.handle()->held && scene.camera().zoomVelocity < 0);
     for (int i = 0; i < 50; ++i) {  // pointers far off the screen, buttons in any order
         scene.mouseMoved(i % 2 ? -200 : 1000, (i * 97) % 1000 - 200);
         scene.mousePressed(0, 0, i % 7);
         scene.mouseReleased(0, 0, (i * 3) % 7);
         scene.update();
     }
-    for (const SnowLetter& s : scene.snow) ASSERT_TRUE(std::isfinite(s.position.x) && std::isfinite(s.position.y));
+    for (const SnowLetter& s : scene.snow()) ASSERT_TRUE(std::isfinite(s.position.x) && std::isfinite(s.position.y));
 }
 
 TEST_F(WinterScene, EscapeFadesOutOnceFromWhereItIs) {
     run(100);
     scene.keyPressed(VK_CODE_ESCAPE);
-    EXPECT_EQ(scene.frame, 3451) << "from the whiteness the fade-in had reached";
+    EXPECT_EQ(scene.frame(), 3451) << "from the whiteness the fade-in had reached";
     scene.reset();
     run(300);
     scene.keyPressed(VK_CODE_ESCAPE);  // from the reading pause, twice, with a press between
     scene.mousePressed(0, 0, 1);
     scene.keyPressed(VK_CODE_ESCAPE);
-    EXPECT_TRUE(scene.frame == scene.fadeOutStart && !scene.leftDown && !scene.handle->held);
-    const float y = scene.snow[7].position.y;
+    EXPECT_TRUE(scene.frame() == scene.phaseStart(scene.PHASE_FADE_OUT) && !scene.leftDown() && !scene.handle()->held);
+    const float y = scene.snow()[7].position.y;
     run(99);
     EXPECT_FALSE(scene.finished);
     scene.update();
-    EXPECT_TRUE(scene.finished && scene.snow[7].position.y == y) << "the text was never read: no snow";
+    EXPECT_TRUE(scene.finished && scene.snow()[7].position.y == y) << "the text was never read: no snow";
 }
 
 TEST_F(WinterScene, TheDissolveClearsThePageFromTheEdgeInwardAndLiftsTheSnowHigh) {
     run(200);
     scene.mousePressed(0, 0, 1);
     run(51);  // half way: the edge is at 126.3, soft over the 100 units inside it
-    for (const SnowLetter& s : scene.snow) {
+    for (const SnowLetter& s : scene.snow()) {
         const float r = std::sqrt(s.position.x * s.position.x + s.position.z * s.position.z);
         EXPECT_NEAR(s.alpha, std::min(1.0f, std::max(0.0f, (126.3f - r) / 100)), 1e-4) << r;
     }
     run(50);
-    ASSERT_EQ(scene.phase, scene.PHASE_SWING);
-    EXPECT_FLOAT_EQ(scene.letterColour[0], 235 / 255.0f);
-    for (const SnowLetter& s : scene.snow) EXPECT_TRUE(s.alpha == 0 && s.position.y >= 350);
+    ASSERT_EQ(scene.phase(), scene.PHASE_SWING);
+    EXPECT_FLOAT_EQ(scene.letterColour()[0], 235 / 255.0f);
+    for (const SnowLetter& s : scene.snow()) EXPECT_TRUE(s.alpha == 0 && s.position.y >= 350);
 }
 
 TEST_F(WinterScene, SnowDrawsItsNumbersInOrderKeepsToItsSpeedAndStopsForCtrl) {
@@ -222,7 +221,7 @@ TEST_F(WinterScene, SnowDrawsItsNumbersInOrderKeepsToItsSpeedAndStopsForCtrl) {
     for (float& x : f) x = randomFraction();
     const unsigned int after = randomState();
     randomReset(77);
-    SnowLetter& s = scene.snow[0];
+    SnowLetter& s = scene.snow()[0];
     s.shaken = true;
     s.active = false;
     scene.respawn(s);
@@ -241,16 +240,16 @@ TEST_F(WinterScene, SnowDrawsItsNumbersInOrderKeepsToItsSpeedAndStopsForCtrl) {
 
     scene.keyPressed(VK_CODE_CONTROL);
     std::vector<float> heights;
-    for (const SnowLetter& l : scene.snow) heights.push_back(l.position.y);
+    for (const SnowLetter& l : scene.snow()) heights.push_back(l.position.y);
     run(30);
-    for (int i = 0; i < scene.letterCount; ++i) ASSERT_EQ(scene.snow[i].position.y, heights[i]) << i;
+    for (int i = 0; i < scene.letterCount(); ++i) ASSERT_EQ(scene.snow()[i].position.y, heights[i]) << i;
 }
 
 TEST_F(WinterScene, RestingSnowStaysUntilTheRingIsPulled) {
     runToPlay();
     run(3000);
-    const auto it = std::find_if(scene.snow.begin(), scene.snow.end(), [](const SnowLetter& l) { return !l.active; });
-    ASSERT_NE(it, scene.snow.end()) << "no snow settled";
+    const auto it = std::find_if(scene.snow().begin(), scene.snow().end(), [](const SnowLetter& l) { return !l.active; });
+    ASSERT_NE(it, scene.snow().end()) << "no snow settled";
     const SnowLetter before = *it;
     run(500);
     const SnowLetter& s = *it;
@@ -260,17 +259,17 @@ TEST_F(WinterScene, RestingSnowStaysUntilTheRingIsPulled) {
     // Releasing snow draws one number per resting letter and drops the force pending while it rested.
     it->addForce(Vec3(0, 5, 0));
     randomReset(9);
-    for (const SnowLetter& l : scene.snow)
+    for (const SnowLetter& l : scene.snow())
         if (!l.active) randomNext();
     const unsigned int oneDrawEach = randomState();
     randomReset(9);
-    scene.releaseSnow(scene.snow.data(), scene.letterCount);
+    scene.releaseSnow(scene.snow().data(), scene.letterCount());
     EXPECT_EQ(randomState(), oneDrawEach);
     EXPECT_TRUE(s.shaken && s.maxSpeed == 13.0f && s.forces.count() == 0);
 
-    scene.snow[5].active = false;  // the ring pulled to its rim sways the tree and throws the snow off
+    scene.snow()[5].active = false;  // the ring pulled to its rim sways the tree and throws the snow off
     pullRingTo(0, 50);
-    EXPECT_TRUE(scene.tree->sway.amplitude > 0 && scene.snow[5].shaken);
+    EXPECT_TRUE(scene.tree()->sway.amplitude > 0 && scene.snow()[5].shaken);
 }
 
 TEST_F(WinterScene, EveryVisitShowsTheWholeTextAndNoRingInHandButTheSnowKeepsItsMotion) {
@@ -278,16 +277,16 @@ TEST_F(WinterScene, EveryVisitShowsTheWholeTextAndNoRingInHandButTheSnowKeepsIts
     first.init(800, 600, &font);
     runToPlay();
     run(400);
-    scene.snow[0].active = false;  // snow resting and shaken, and the ring still held at Escape
+    scene.snow()[0].active = false;  // snow resting and shaken, and the ring still held at Escape
     pullRingTo(40, 0);
-    scene.snow[2].active = false;
+    scene.snow()[2].active = false;
     scene.keyPressed(VK_CODE_ESCAPE);
     run(100);
     ASSERT_TRUE(scene.finished);
-    for (int i = 0; i < scene.letterCount; ++i) first.snow[i].velocity = scene.snow[i].velocity;
+    for (int i = 0; i < scene.letterCount(); ++i) first.snow()[i].velocity = scene.snow()[i].velocity;
     scene.reset();  // the button was never released while the scene was shown
-    EXPECT_EQ(scene.letterColour[0], 0);
-    for (const SnowLetter& s : scene.snow) {
+    EXPECT_EQ(scene.letterColour()[0], 0);
+    for (const SnowLetter& s : scene.snow()) {
         EXPECT_TRUE(s.alpha == 1.0f && s.active && !s.shaken && s.angles.y == 180);
         EXPECT_EQ((s.position - s.home).length(), 0.0f);
     }
@@ -295,9 +294,9 @@ TEST_F(WinterScene, EveryVisitShowsTheWholeTextAndNoRingInHandButTheSnowKeepsIts
         randomReset(3);
         for (int i = 0; i < 403; ++i) i == 200 ? w->mousePressed(0, 0, 1) : w->update();
     }
-    for (int i = 0; i < scene.letterCount; ++i)
-        ASSERT_EQ((scene.snow[i].position - first.snow[i].position).length(), 0.0f) << i;
+    for (int i = 0; i < scene.letterCount(); ++i)
+        ASSERT_EQ((scene.snow()[i].position - first.snow()[i].position).length(), 0.0f) << i;
     pointAtGround(60, 0);  // the button is still down, but the ring is not in hand: past its rim, no pull
     scene.update();
-    EXPECT_FALSE(scene.handle->grabbed);
+    EXPECT_FALSE(scene.handle()->grabbed);
 }

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -111,7 +110,6 @@ TEST(Monkey, SeededInputThroughTheWholePieceVisitsEverySceneAndReplays) {
     std::string failure;
     monkeyRun(seed, frames, visits, failure);
     ASSERT_EQ(failure, "") << "seed " << seed << ", " << frames << " frames";
-    std::printf("monkey: visits %d %d %d %d\n", visits[0], visits[1], visits[2], visits[3]);
     for (int i = 0; i < 4 && frames >= 24000; ++i) EXPECT_GE(visits[i], 2) << "scene " << i << ", seed " << seed;
     // Every screenshot taken is whole.
     for (int n = 0; n < 200; ++n) {

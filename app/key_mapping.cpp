@@ -1,5 +1,7 @@
 #include "app/key_mapping.h"
 
+#include <SDL_mouse.h>
+
 int virtualKeyFromSdl(SDL_Keycode key) {
     // Letters by their label on the current layout, as capitals, whatever the shift state.
     if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
@@ -31,3 +33,7 @@ int virtualKeyFromSdl(SDL_Keycode key) {
     default: return 0;
     }
 }
+
+int buttonFromSdl(int sdlButton) { return sdlButton == SDL_BUTTON_LEFT ? 1 : sdlButton == SDL_BUTTON_RIGHT ? 3 : 0; }
+
+int wheelButton(int steps) { return steps < 0 ? 5 : 4; }

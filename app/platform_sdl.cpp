@@ -65,8 +65,8 @@ void dispatch(const SDL_Event& e) {
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
-        int button = e.button.button == SDL_BUTTON_LEFT ? 1 : e.button.button == SDL_BUTTON_RIGHT ? 3 : 0;
-        if (button == 0) break;  // the middle and extra buttons are not used
+        int button = buttonFromSdl(e.button.button);
+        if (button == 0) break;
         if (e.type == SDL_MOUSEBUTTONDOWN)
             sessionMouseDown(px(e.button.x), py(e.button.y), button);
         else
@@ -79,7 +79,7 @@ void dispatch(const SDL_Event& e) {
         int x = 0, y = 0;
         SDL_GetMouseState(&x, &y);
         // A turn reads as a press of button 4 (forward) or 5 (back), never followed by a release.
-        sessionMouseDown(px(x), py(y), steps < 0 ? 5 : 4);
+        sessionMouseDown(px(x), py(y), wheelButton(steps));
         break;
     }
     default:

@@ -54,7 +54,7 @@ TEST(OpeningPixels, EachTitleFadesOutCompletelyOnItsLastKeyFrame) {
 }
 
 TEST(OpeningPixels, TitlesAndPanelWhereTheyBelongAndEachNameInItsRow) {
-    for (auto size : {std::pair<int, int>{1024, 768}, std::pair<int, int>{1920, 1080}}) {
+    for (auto size : {std::pair<int, int>{1024, 768}, std::pair<int, int>{1280, 720}}) {
         HeadlessRun run(size.first, size.second);
         ASSERT_TRUE(run.ok()) << run.error();
         int inside, outside;

@@ -1,8 +1,9 @@
-// The orbit camera: angles from a placed eye, drag, zoom, soft and hard limits, wrapping.
+// The orbit camera (angles from a placed eye, drag, zoom, soft and hard limits, wrapping) and the tween.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+#include "render/camera_tween.h"
 #include "render/orbit_camera.h"
 
 TEST(OrbitCamera, SetDerivesAnglesAndLockedSetKeepsThem) {
@@ -87,3 +88,32 @@ TEST(OrbitCamera, AnglesWrapOneStepPerFrame) {
     }
 }
 
+
+TEST(CameraTween, EasesByTheHalfCosineFromStartToEnd) {
+    const float from[3] = {0, 10, -4}, to[3] = {8, 10, 4};
+    CameraTween tween(from, to);
+    for (float t : {0.0f, 0.25f, 1.0f}) {
+        const float f = (1 - std::cos(3.14159265f * t)) / 2;
+        EXPECT_NEAR(tween.at(t)[0], 8 * f, 1e-5f);
+        EXPECT_NEAR(tween.out[2], -4 + 8 * f, 1e-5f);
+    }
+}
+
+// A fault the monkey found: the soft limit used to scale the motion by 1 - beyond / margin, so that a
+// camera flung 30 degrees past a limit came back ten times faster, overshot the other limit by more,
+// and within a few dozen frames its angles were infinite and the scene vanished.
+TEST(OrbitCamera, FlungPastItsPitchLimitsItComesBackWithoutSpeedingUp) {
+    for (float fling : {40.0f, -40.0f, 400.0f, -4000.0f}) {
+        OrbitCamera camera;
+        camera.pitch = 45;
+        camera.distance = 500;
+        camera.pitchVelocity = fling;
+        for (int frame = 0; frame < 2000; ++frame) {
+            camera.update();
+            ASSERT_TRUE(std::isfinite(camera.eye.x) && std::isfinite(camera.eye.y) &&
+                        std::fabs(camera.pitchVelocity) <= std::fabs(fling))
+                << "fling " << fling << ", frame " << frame;
+        }
+        EXPECT_LT(std::fabs(camera.pitchVelocity), 1.0f) << "fling " << fling;  // damped out
+    }
+}

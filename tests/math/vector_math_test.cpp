@@ -22,6 +22,11 @@ bool finite(const Matrix4& m) { return std::all_of(m.m, m.m + 16, [](float v) { 
 
 }  // namespace
 
+TEST(Vec3, CrossProduct) {
+    const Vec3 c = cross(Vec3(1, 2, 3), Vec3(4, 5, 7));
+    EXPECT_TRUE(c.x == -1 && c.y == 5 && c.z == -3) << c.x << " " << c.y << " " << c.z;
+}
+
 TEST(Box3, AllSixFacesAreInclusive) {
     const Box3 box(-1, 2, -3, 4, -5, 6);
     EXPECT_TRUE(box.contains(-1, -3, -5) && box.contains(2, 4, 6) && !box.contains(0, 0, 6.001f));
@@ -67,6 +72,8 @@ TEST(Quaternion, NormalizeEulerAndProductFollowTheRotationMatrices) {
         expectMatrixNear(q.toMatrix(), rz * ry * rx);  // about x first, then y, then z
         qx.fromEuler(a[0], 0, 0), qz.fromEuler(0, 0, a[2]);
         expectMatrixNear((qx * qz).toMatrix(), rz * rx);  // a * b turns by a first, then by b
+        qz.fromEuler(a[2], a[0], -a[1]);  // and so for any two, every term of the product counting
+        expectMatrixNear((q * qz).toMatrix(), qz.toMatrix() * q.toMatrix());
     }
 }
 

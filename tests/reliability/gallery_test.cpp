@@ -11,13 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "app/headless_run.h"
 #include "app/input_session.h"
 #include "app/main_loop.h"
 #include "framework/application.h"
 #include "framework/gallery.h"
 #include "framework/season.h"
 #include "render/gl.h"
-#include "tests/reliability/reliability_support.h"
+#include "tests/reliability/gallery_support.h"
 
 namespace {
 

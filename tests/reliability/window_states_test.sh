@@ -16,20 +16,19 @@ fail() { echo "FAIL: $*"; echo "--- program output:"; cat "$work/velmora.log"; e
 alive() { kill -0 "$velmora_pid" 2>/dev/null || fail "the program ended $1"; }
 whole=$((18 + 3 * 1024 * 768))
 
-# Saves a screenshot with F12 and waits until it is written whole; its name is left in $last.
+# Saves a screenshot with F12 and waits until it is written whole (pressing again every 2 s, should a
+# press come before the program reads its input); its name is left in $last.
 shot=0
 last=
 screenshot() {
   local name="Screenshot_$shot.tga"
-  xdotool windowfocus "$window" 2>/dev/null
-  xdotool key F12
-  for _ in $(seq 100); do
+  for try in $(seq 150); do
+    [ $((try % 20)) = 1 ] && { xdotool windowfocus "$window" 2>/dev/null; xdotool key F12; }
     [ "$(stat -c %s "$name" 2>/dev/null || echo 0)" = "$whole" ] && break
     sleep 0.1
   done
-  sleep 0.2
   [ "$(stat -c %s "$name" 2>/dev/null || echo 0)" = "$whole" ] || fail "$name is not a whole screenshot $1"
-  shot=$((shot + 1))
+  shot=$(ls Screenshot_*.tga | wc -l)
   last=$name
 }
 # The pixels of a 1024-wide screenshot that are not white, and the number of rows they lie on.
@@ -42,28 +41,24 @@ marked() {
 
 start_xvfb
 start_velmora
-sleep 1
+screenshot "at the start"
 
 # Minimised: input keeps arriving at a window nobody sees.
 xdotool windowminimize "$window"
 xdotool windowunmap --sync "$window"
-sleep 0.5
 xdotool mousemove 500 400 click 1 click 3 click 4 key a Escape
-sleep 1
 alive "while minimised"
 
-# Restored.
+# Restored: the screenshot is taken after the input above was read.
 xdotool windowmap --sync "$window"
-sleep 0.5
-alive "when restored"
 screenshot "after the restore"
+alive "when restored"
 
 # Squashed: X keeps a height of at least 1.
 xdotool windowsize "$window" 1024 0 2>/dev/null
 xdotool windowsize --sync "$window" 1024 1
 geometry=$(xdotool getwindowgeometry "$window" | awk '/Geometry/ { print $2 }')
 [ "$geometry" = "1024x1" ] || fail "the window is $geometry, not 1024x1"
-sleep 0.5
 alive "at height 1"
 xdotool mousemove 10 0 click 1 mousemove 1000 0
 screenshot "at height 1"

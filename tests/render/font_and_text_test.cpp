@@ -69,6 +69,8 @@ TEST(WrapText, LinesNewlinesAndLongWords) {
     EXPECT_EQ(wrap("one line", 250), (std::vector<std::string>{"one line"}));
     EXPECT_EQ(wrap("a\n\nb", 250), (std::vector<std::string>{"a", "", "b"}));
     EXPECT_EQ(wrap("a\n", 250), (std::vector<std::string>{"a", ""}));
+    const float exact = font->advanceOf('a') * 16 + font->advanceOf(' ') * 16 + font->advanceOf('b') * 16;
+    EXPECT_EQ(wrap("a b", exact).size(), 1u) << "a line that fits exactly stays whole";
 
     // Breaks at the space before the word that overflows; the space is dropped.
     auto lines = wrap("the quick brown fox jumps over the lazy dog again and again", 120);

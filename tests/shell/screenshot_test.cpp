@@ -41,8 +41,8 @@ void drawPattern(int w, int h) {
 
 }  // namespace
 
-TEST(Screenshot, BytesOfARealFrameAtAnOddWidth) {
-    const int w = 1023, h = 31;
+TEST(Screenshot, BytesOfARealFrameAtAnOddWidthBothSizesOverAByte) {
+    const int w = 1023, h = 400;
     HeadlessContext context(w, h);
     ASSERT_TRUE(context.ok()) << context.error();
     drawPattern(w, h);
@@ -54,7 +54,7 @@ TEST(Screenshot, BytesOfARealFrameAtAnOddWidth) {
     std::vector<unsigned char> tga = readFile(path);
     ASSERT_EQ(tga.size(), 18u + 3u * w * h);
     const unsigned char header[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                      (unsigned char)(w & 255), (unsigned char)(w >> 8), h, 0, 24, 0};
+                                      (unsigned char)(w & 255), (unsigned char)(w >> 8), h & 255, h >> 8, 24, 0};
     for (int i = 0; i < 18; ++i) EXPECT_EQ(tga[i], header[i]) << "header byte " << i;
 
     auto px = [&](int x, int rowFromBottom) { return &tga[18 + 3 * ((size_t)rowFromBottom * w + x)]; };

@@ -67,12 +67,8 @@ protected:
 
 }  // namespace
 
-TEST(SpringStory, CountsAndWords) {
+TEST(SpringStory, Words) {
     const std::string story = springStory;
-    auto count = [&](char c) { return std::count(story.begin(), story.end(), c); };
-    EXPECT_TRUE(story.size() == 549 && count('\n') == 3 && story.size() - count(' ') - count('\n') == 442);
-    EXPECT_TRUE(count('.') == 4 && count(',') == 4 && count('\'') == 2);
-    for (char c : story) EXPECT_TRUE(std::isalpha((unsigned char)c) || std::strchr(" \n.,'", c)) << c;
     const std::vector<std::string> words = splitWords(story.c_str(), (int)story.size());
     ASSERT_EQ(words.size(), 113u);
     for (const std::string& w : words) EXPECT_TRUE(!w.empty() && w.size() <= 30) << w;
@@ -288,14 +284,4 @@ TEST_F(SpringScene, PicksTheGroundAndKeepsItWhenTheRayMisses) {
         scene->pickGroundPoint(kWidth / 2, kHeight / 2 - 1);
         EXPECT_TRUE(scene->groundPoint().x == kept && scene->prevGroundPoint().x == kept);
     }
-}
-
-TEST_F(SpringScene, KeysOutsideTheTableAreIgnored) {
-    for (int code : {-1, -1000, SEASON_KEY_COUNT, SEASON_KEY_COUNT + 5, INT_MAX, INT_MIN}) {
-        scene->keyPressed(code);
-        scene->keyReleased(code);
-    }
-    EXPECT_TRUE(scene->running() && scene->phase() == scene->PHASE_FADE_IN);
-    for (int code : {(int)VK_CODE_ENTER, (int)VK_CODE_SPACE, SEASON_KEY_COUNT - 1}) scene->keyPressed(code);
-    EXPECT_TRUE(!scene->keyHeld(VK_CODE_ENTER) && !scene->keyHeld(VK_CODE_SPACE) && scene->keyHeld(SEASON_KEY_COUNT - 1));
 }

@@ -61,12 +61,7 @@ protected:
 
 }  // namespace
 
-TEST(SummerStory, CountsTokensAndFishHeads) {
-    const std::string story = summerStory;
-    EXPECT_EQ(story.size(), 655u);
-    EXPECT_EQ(std::count(story.begin(), story.end(), '\n'), 4) << "five lines";
-    EXPECT_EQ(std::count(story.begin(), story.end(), '.'), 6);
-    EXPECT_EQ(std::count(story.begin(), story.end(), ','), 3);
+TEST(SummerStory, WordsAndFishHeads) {
     EXPECT_EQ(splitWords("two  spaces", 11), (std::vector<std::string>{"two", "", "spaces"}));
     EXPECT_EQ(splitWords("cut here", 3), (std::vector<std::string>{"cut"}));
     EXPECT_EQ(splitWords(nullptr, 5), (std::vector<std::string>{""}));
@@ -180,18 +175,10 @@ TEST_F(SummerScene, LayoutFollowsTheTextWordByWord) {
 }
 
 TEST_F(SummerScene, ClicksSwingSchoolingNetAndCtrl) {
-    run(scene, 10);
-    scene.mousePressed(100, 100, 1);
-    EXPECT_EQ(scene.frame(), 10) << "a click in the fade-in is ignored";
-    run(scene, 190);
-    scene.mousePressed(100, 100, 1);
-    EXPECT_EQ(scene.frame(), 3199) << "a click in the reading pause ends it";
+    run(scene, 200);
+    scene.mousePressed(100, 100, 1);  // ends the reading (clicks by phase: Spring's test, the clock is shared)
     scene.update();
     EXPECT_TRUE(scene.phase() == scene.PHASE_SWING && scene.introDone());
-    scene.mouseMoved(400, 150);
-    scene.mousePressed(400, 150, 3);
-    EXPECT_EQ(scene.frame(), 3200) << "later clicks leave the clock alone";
-    EXPECT_TRUE(scene.camera().lastX == 0.5f && scene.camera().lastY == 0.25f);
     run(scene, 100);
     EXPECT_EQ(scene.phase(), scene.PHASE_PLAY);
     EXPECT_NEAR(scene.camera().pitch, 29.0f, 0.02f);  // the last swing frame eases at 99 / 100
@@ -234,38 +221,4 @@ TEST_F(SummerScene, ClicksSwingSchoolingNetAndCtrl) {
     scene.keyPressed(VK_CODE_CONTROL);
     scene.update();
     EXPECT_NE(scene.fish()[10].position.x, still.x);
-}
-
-TEST_F(SummerScene, EscapeFadesOutFromTheCurrentLevelOnce) {
-    run(scene, 50);
-    scene.keyPressed(VK_CODE_ESCAPE);
-    EXPECT_EQ(scene.frame(), 3376) << "three quarters white, where the fade-in had got to";
-    scene.update();
-    scene.keyPressed(VK_CODE_ESCAPE);
-    EXPECT_EQ(scene.frame(), 3377) << "a second Escape does not restart the fade";
-    run(scene, 23);
-    EXPECT_FALSE(scene.finished);
-    scene.update();
-    EXPECT_TRUE(scene.finished && scene.unfoldAngle() == 270.0f) << "and nothing swims before the swing";
-}
-
-TEST_F(SummerScene, AnyInputInAnyOrderLeavesTheSceneWorking) {
-    const int keys[] = {-1, 0, 17, 65, 90, 255, 319, 320, 1000, INT_MAX, INT_MIN, 16, 13, 32};
-    for (int step = 0; step < 4000; ++step) {
-        const int r = randomNext();
-        switch (r % 6) {
-        case 0: scene.keyPressed(keys[(r / 6) % 14]); break;
-        case 1: scene.keyReleased(keys[(r / 6) % 14]); break;
-        case 2: scene.mouseMoved((r % 3000) - 1000, (r % 2000) - 700); break;
-        case 3: scene.mousePressed(r % 800, r % 600, (r / 6) % 8); break;
-        case 4: scene.mouseReleased(r % 800, r % 600, (r / 6) % 8); break;
-        }
-        scene.update();
-        if (scene.phase() == scene.PHASE_READ && step % 500 == 0) scene.mousePressed(1, 1, 1);
-    }
-    for (const WordFish& f : scene.fish()) ASSERT_TRUE(finite(f.position));
-    EXPECT_TRUE(finite(scene.camera().eye) && std::isfinite(scene.camera().distance));
-    scene.keyPressed(VK_CODE_ESCAPE);
-    for (int i = 0; i < 200 && !scene.finished; ++i) scene.update();
-    EXPECT_TRUE(scene.finished);
 }

@@ -27,6 +27,17 @@ void route(const InputEvent& e) {
 
 }  // namespace
 
+bool sessionStartFromCommandLine(const CommandLine& options, const InputRecording& replay, int width, int height,
+                                 std::string& error) {
+    SessionOptions session;
+    session.width = width;
+    session.height = height;
+    session.gallery = options.gallery;
+    session.recordPath = options.recordPath;
+    session.replay = options.mode == CommandLine::REPLAY ? &replay : nullptr;
+    return sessionStart(session, error);
+}
+
 bool sessionStart(const SessionOptions& options, std::string& error) {
     sessionFinish();
     std::unique_ptr<Session> s(new Session());

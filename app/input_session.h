@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/command_line.h"
 #include "app/input_recording.h"
 
 struct SessionOptions {
@@ -17,6 +18,10 @@ struct SessionOptions {
 
 // False (with a one-line `error`) when the recording cannot be written.
 bool sessionStart(const SessionOptions& options, std::string& error);
+// The session a program's command line asks for, on a screen of width x height; `replay` is the
+// recording read for --replay and is ignored otherwise.
+bool sessionStartFromCommandLine(const CommandLine& options, const InputRecording& replay, int width, int height,
+                                 std::string& error);
 // Writes the recording's end line and closes it; the session is over.
 void sessionFinish();
 

@@ -207,14 +207,8 @@ int runSdlProgram(const CommandLine& options) {
     }
     appInit(drawableWidth, drawableHeight);
     frameLogMark("app_init");
-    SessionOptions session;
-    session.width = drawableWidth;
-    session.height = drawableHeight;
-    session.gallery = options.gallery;
-    session.recordPath = options.recordPath;
-    session.replay = options.mode == CommandLine::REPLAY ? &replay : nullptr;
     std::string error;
-    if (!sessionStart(session, error)) {
+    if (!sessionStartFromCommandLine(options, replay, drawableWidth, drawableHeight, error)) {
         std::fprintf(stderr, "velmora: %s\n", error.c_str());
         requestQuit();
     }

@@ -240,14 +240,8 @@ int runWin32Program(HINSTANCE instance, const CommandLine& options) {
                                       journalMouseUp};
     quitCode = 0;
     appInit(screenWidth, screenHeight);  // starts with quitRequested clear
-    SessionOptions session;
-    session.width = screenWidth;
-    session.height = screenHeight;
-    session.gallery = options.gallery;
-    session.recordPath = options.recordPath;
-    session.replay = options.mode == CommandLine::REPLAY ? &replay : nullptr;
     std::string error;
-    if (!sessionStart(session, error)) {
+    if (!sessionStartFromCommandLine(options, replay, screenWidth, screenHeight, error)) {
         MessageBoxA(nullptr, error.c_str(), "Velmora", MB_OK);
         quitCode = 1;
         requestQuit();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs the whole test suite twice: in an ordinary
 # build, then in an AddressSanitizer + UndefinedBehaviorSanitizer build. Then cross-builds the Windows
-# program and runs it under Wine (scripts/wine-smoke.sh), replayed against the ordinary build.
+# program and runs it under Wine (scripts/wine-smoke.sh), replayed against the ordinary build. The
+# browser build in headless Chromium is one of the ordinary build's tests.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)

@@ -2,8 +2,8 @@
 // the four seasons, each visit (a recording of a couple of minutes) doing what it is for, then a person
 // taking over, Escape on the menu going back to the cycle, and the quit chord. Off by default
 // (VELMORA_GALLERY_DAY=1): a simulated day unattended, with a person dropping in now and then, memory
-// flat and every value finite (VELMORA_GALLERY_FRAMES shortens or lengthens the day; a day much shorter
-// than the default, 1 000 000 frames or less, brings the person back before the idle minutes are over).
+// flat and every position, velocity and orientation finite (VELMORA_GALLERY_FRAMES sets the day's length;
+// docs/reliability.md says how short it may be).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -57,9 +57,7 @@ TEST(Gallery, VisitorPlaysEachSeasonInTurnAndAPersonTakesOverAtOnce) {
         }
         if (appStateId() == APP_SEASON) {
             int s = appChosenSeason();
-            for (int later = s + 1; later < 4; ++later) {
-                ASSERT_EQ(framesIn[later], 0) << "out of order";
-            }
+            ASSERT_TRUE(std::all_of(framesIn + s + 1, framesIn + 4, [](long n) { return n == 0; })) << "out of order";
             framesIn[s] += 1;
             if (sceneInteracting(appCurrentSeason())) interacting[s] += 1;
             if (frames % 60 == 0) {
@@ -79,7 +77,6 @@ TEST(Gallery, VisitorPlaysEachSeasonInTurnAndAPersonTakesOverAtOnce) {
     sessionMouseMove(10, 10);
     frame(true);
     ASSERT_EQ(appStateId(), APP_SEASON);
-    EXPECT_GT(sessionFrame(), 0);
     for (int i = 0; i < 600; ++i) frame(true);
     EXPECT_EQ(appChosenSeason(), 0);  // nobody left the scene for the person
 
@@ -157,6 +154,9 @@ TEST(Gallery, ADayUnattendedWithFlatMemory) {
                 day, w, h, seconds, visits[0], visits[1], visits[2], visits[3], interacting[0], interacting[1],
                 interacting[2], interacting[3], residentStart / 1024, residentEnd / 1024, heapStart / 1024,
                 heapEnd / 1024);
+    std::printf("gallery day: resident KiB by hour:");
+    for (long r : resident) std::printf(" %ld", r / 1024);
+    std::printf("\n");
     for (int s = 0; s < 4; ++s) {
         EXPECT_GT(visits[s], day / (4 * 12 * 60 * 60)) << sceneNames[s];
     }

@@ -138,10 +138,24 @@ TEST(Recording, PointsLandInTheSamePlaceOnAnotherScreen) {
 
 namespace {
 
-uint64_t fnv1a(const std::vector<unsigned char>& data) {
-    uint64_t h = 1469598103934665603ull;
-    for (unsigned char c : data) h = (h ^ c) * 1099511628211ull;
-    return h;
+// Runs a session until `frames` frames or the replay's end, before each frame feeding `input(frame)`;
+// returns a hash of each frame drawn.
+template <class Input> std::vector<uint64_t> hashedFrames(const SessionOptions& options, long frames, Input input) {
+    std::vector<uint64_t> hashes;
+    HeadlessRun run(options.width, options.height);
+    std::string error;
+    EXPECT_TRUE(run.ok() && sessionStart(options, error)) << run.error() << error;
+    if (!run.ok() || !error.empty()) return hashes;
+    for (long f = 0; f < frames && !quitRequested() && !sessionReplayOver(); ++f) {
+        input((int)f);
+        sessionBeforeFrame();
+        run.runFrames(1);
+        uint64_t h = 1469598103934665603ull;  // FNV-1a
+        for (unsigned char c : run.lastFrame()) h = (h ^ c) * 1099511628211ull;
+        hashes.push_back(h);
+    }
+    sessionFinish();
+    return hashes;
 }
 
 }  // namespace
@@ -152,64 +166,37 @@ TEST(Recording, AReplayDrawsTheRecordedVisitFrameForFrame) {
     int fd = mkstemp(path);
     ASSERT_GE(fd, 0);
     close(fd);
-    std::vector<uint64_t> recorded, replayed;
-    {
-        HeadlessRun run(w, h);
-        ASSERT_TRUE(run.ok()) << run.error();
-        SessionOptions options;
-        options.width = w;
-        options.height = h;
-        options.recordPath = path;
-        std::string error;
-        ASSERT_TRUE(sessionStart(options, error)) << error;
-        float left, top, right, bottom;
-        for (int f = 0; f < 1500 && !quitRequested(); ++f) {
-            // A person's visit to Spring: the menu, the pause skipped, blowing, the wheel, a zoom key,
-            // the camera, Escape; several events in some frames, none in most.
-            if (f == 430) {
-                appMenuRowRect(0, left, top, right, bottom);
-                sessionMouseMove((int)(left + right) / 2, (int)(top + bottom) / 2);
-                sessionMouseDown((int)(left + right) / 2, (int)(top + bottom) / 2, 1);
-                sessionMouseUp((int)(left + right) / 2, (int)(top + bottom) / 2, 1);
-            }
-            if (f == 700) sessionMouseDown(w / 2, h / 2, 1), sessionMouseUp(w / 2, h / 2, 1);
-            if (f == 1100) sessionMouseDown(40, 170, 1);
-            if (f > 1100 && f <= 1220) sessionMouseMove(40 + (f - 1100) * 2, 170 - (f - 1100) / 3);
-            if (f == 1220) sessionMouseUp(280, 130, 1);
-            if (f == 1240) sessionMouseDown(100, 100, 4);
-            if (f == 1250) sessionKeyDown('A');
-            if (f == 1280) sessionKeyUp('A');
-            if (f == 1300) sessionMouseDown(160, 120, 3);
-            if (f > 1300 && f < 1360) sessionMouseMove(160 + (f - 1300), 120);
-            if (f == 1360) sessionMouseUp(220, 120, 3);
-            if (f == 1400) sessionKeyDown(27), sessionKeyUp(27);
-            sessionBeforeFrame();
-            run.runFrames(1);
-            recorded.push_back(fnv1a(run.lastFrame()));
+    // A person's visit to Spring: the menu, the pause skipped, blowing, the wheel, a zoom key, the
+    // camera, Escape; several events in some frames, none in most.
+    const std::vector<uint64_t> recorded = hashedFrames(SessionOptions{w, h, false, path, nullptr}, 1500, [](int f) {
+        if (f == 430) {
+            float l, t, r, b;
+            appMenuRowRect(0, l, t, r, b);
+            const int x = (int)(l + r) / 2, y = (int)(t + b) / 2;
+            sessionMouseMove(x, y), sessionMouseDown(x, y, 1), sessionMouseUp(x, y, 1);
         }
-        sessionFinish();
-    }
+        if (f == 700) sessionMouseDown(w / 2, h / 2, 1), sessionMouseUp(w / 2, h / 2, 1);
+        if (f == 1100) sessionMouseDown(40, 170, 1);
+        if (f > 1100 && f <= 1220) sessionMouseMove(40 + (f - 1100) * 2, 170 - (f - 1100) / 3);
+        if (f == 1220) sessionMouseUp(280, 130, 1);
+        if (f == 1240) sessionMouseDown(100, 100, 4);
+        if (f == 1250) sessionKeyDown('A');
+        if (f == 1280) sessionKeyUp('A');
+        if (f == 1300) sessionMouseDown(160, 120, 3);
+        if (f > 1300 && f < 1360) sessionMouseMove(160 + (f - 1300), 120);
+        if (f == 1360) sessionMouseUp(220, 120, 3);
+        if (f == 1400) sessionKeyDown(27), sessionKeyUp(27);
+    });
     InputRecording recording;
     std::string error;
     ASSERT_TRUE(readRecordingFile(path, recording, error)) << error;
     std::remove(path);
     EXPECT_EQ(recording.endFrame, (long)recorded.size());
     EXPECT_GT(recording.events.size(), 150u);
-    {
-        HeadlessRun run(w, h);
-        SessionOptions options;
-        options.width = w;
-        options.height = h;
-        options.replay = &recording;
-        ASSERT_TRUE(sessionStart(options, error)) << error;
-        sessionKeyDown('A');  // a person's input does not reach a replay
-        while (!sessionReplayOver()) {
-            sessionBeforeFrame();
-            run.runFrames(1);
-            replayed.push_back(fnv1a(run.lastFrame()));
-        }
-        sessionFinish();
-    }
+    SessionOptions replay{w, h, false, "", &recording};
+    const std::vector<uint64_t> replayed = hashedFrames(replay, 1L << 30, [](int f) {
+        if (f == 0) sessionKeyDown('A');  // a person's input does not reach a replay
+    });
     ASSERT_EQ(replayed.size(), recorded.size());
     for (size_t i = 0; i < recorded.size(); ++i) ASSERT_EQ(replayed[i], recorded[i]) << "frame " << i;
     EXPECT_NE(recorded[1450], recorded[900]);  // the visit shows something

@@ -9,11 +9,10 @@ class ASeason;
 
 // An environment variable as a number, or `fallback` when it is unset or not a number.
 long long environmentNumber(const char* name, long long fallback);
-bool environmentFlag(const char* name);
 
-// The first value of scene `index` (0 Spring .. 3 Winter) that is not finite, as "what[i]", or an
-// empty string when every letter, body, fish, plant, school, tree and camera value is finite.
-std::string firstNonFinite(int index, ASeason* scene);
+// The first value of a scene that is not finite, as "what[i]", or an empty string when every
+// position, velocity and orientation of what moves, and the camera, is finite.
+std::string firstNonFinite(ASeason* scene);
 
 // Whether the scene's own interaction is going on: seeds flying (Spring), the net held (Summer),
 // letters flying home (Autumn), the ring grabbed (Winter).
@@ -23,6 +22,5 @@ bool sceneInteracting(ASeason* scene);
 // allocator's own figure; under AddressSanitizer its count, which leaves out the quarantine).
 size_t residentBytes();
 size_t liveHeapBytes();
-bool builtWithAddressSanitizer();
 
 extern const char* const sceneNames[4];

@@ -1,8 +1,9 @@
 // Gallery mode, headless on the frame clock. In the suite: one round of the built-in visitor through
-// the four seasons, each visit doing what it is for, then a person taking over, Escape on the menu
-// going back to the cycle, and the quit chord. Off by default (VELMORA_GALLERY_DAY=1): a simulated day
-// unattended, with a person dropping in now and then, memory flat and every value finite
-// (VELMORA_GALLERY_FRAMES shortens or lengthens the day).
+// the four seasons, each visit (a recording of a couple of minutes) doing what it is for, then a person
+// taking over, Escape on the menu going back to the cycle, and the quit chord. Off by default
+// (VELMORA_GALLERY_DAY=1): a simulated day unattended, with a person dropping in now and then, memory
+// flat and every position, velocity and orientation finite (VELMORA_GALLERY_FRAMES sets the day's length;
+// docs/reliability.md says how short it may be).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -32,26 +33,12 @@ void frame(HeadlessRun& run, bool draw) {
 }
 
 std::string startGallery(int w, int h) {
-    SessionOptions options;
-    options.width = w;
-    options.height = h;
-    options.gallery = true;
     std::string error;
-    sessionStart(options, error);
+    sessionStart(SessionOptions{w, h, true, "", nullptr}, error);
     return error;
 }
 
 }  // namespace
-
-TEST(Gallery, BuiltInVisitsParseAndEnterTheirOwnSeason) {
-    for (int i = 0; i < 4; ++i) {
-        InputRecording r;
-        std::string error;
-        ASSERT_TRUE(parseRecording(galleryVisitText(i), r, error)) << sceneNames[i] << ": " << error;
-        EXPECT_GT(r.endFrame, 90 * 60) << sceneNames[i];   // a couple of minutes, more than a glance
-        EXPECT_LT(r.endFrame, 240 * 60) << sceneNames[i];
-    }
-}
 
 TEST(Gallery, VisitorPlaysEachSeasonInTurnAndAPersonTakesOverAtOnce) {
     const int w = 160, h = 120;
@@ -70,13 +57,11 @@ TEST(Gallery, VisitorPlaysEachSeasonInTurnAndAPersonTakesOverAtOnce) {
         }
         if (appStateId() == APP_SEASON) {
             int s = appChosenSeason();
-            for (int later = s + 1; later < 4; ++later) {
-                ASSERT_EQ(framesIn[later], 0) << "out of order";
-            }
+            ASSERT_TRUE(std::all_of(framesIn + s + 1, framesIn + 4, [](long n) { return n == 0; })) << "out of order";
             framesIn[s] += 1;
             if (sceneInteracting(appCurrentSeason())) interacting[s] += 1;
             if (frames % 60 == 0) {
-                ASSERT_EQ(firstNonFinite(s, appCurrentSeason()), "");
+                ASSERT_EQ(firstNonFinite(appCurrentSeason()), "");
             }
         }
         ASSERT_NE(appStateId(), APP_EXITING);
@@ -92,7 +77,6 @@ TEST(Gallery, VisitorPlaysEachSeasonInTurnAndAPersonTakesOverAtOnce) {
     sessionMouseMove(10, 10);
     frame(true);
     ASSERT_EQ(appStateId(), APP_SEASON);
-    EXPECT_GT(sessionFrame(), 0);
     for (int i = 0; i < 600; ++i) frame(true);
     EXPECT_EQ(appChosenSeason(), 0);  // nobody left the scene for the person
 
@@ -115,7 +99,7 @@ TEST(Gallery, VisitorPlaysEachSeasonInTurnAndAPersonTakesOverAtOnce) {
 }
 
 TEST(Gallery, ADayUnattendedWithFlatMemory) {
-    if (!environmentFlag("VELMORA_GALLERY_DAY")) GTEST_SKIP() << "set VELMORA_GALLERY_DAY=1 to run the day";
+    if (!environmentNumber("VELMORA_GALLERY_DAY", 0)) GTEST_SKIP() << "set VELMORA_GALLERY_DAY=1 to run the day";
     const long day = (long)environmentNumber("VELMORA_GALLERY_FRAMES", 24L * 60 * 60 * 60);
     const long hour = std::max(1L, day / 24);
     const int w = 320, h = 240;
@@ -144,13 +128,13 @@ TEST(Gallery, ADayUnattendedWithFlatMemory) {
             if (lastState != APP_SEASON) visits[s] += 1;
             if (sceneInteracting(appCurrentSeason())) interacting[s] += 1;
             if (f % 600 == 0) {
-                ASSERT_EQ(firstNonFinite(s, appCurrentSeason()), "") << "frame " << f;
+                ASSERT_EQ(firstNonFinite(appCurrentSeason()), "") << "frame " << f;
             }
         }
         lastState = state;
         if (f % hour == 0) {
             for (int s = 0; s < 4; ++s) {
-                ASSERT_EQ(firstNonFinite(s, appSeason(s)), "") << sceneNames[s] << ", frame " << f;
+                ASSERT_EQ(firstNonFinite(appSeason(s)), "") << sceneNames[s] << ", frame " << f;
             }
             resident.push_back((long)residentBytes());
             heap.push_back((long)liveHeapBytes());
@@ -165,20 +149,20 @@ TEST(Gallery, ADayUnattendedWithFlatMemory) {
     size_t n = resident.size();
     long residentStart = lowest(resident, 1, 3), residentEnd = lowest(resident, n - 3, 3);
     long heapStart = lowest(heap, 1, 3), heapEnd = lowest(heap, n - 3, 3);
-    std::printf("gallery day: %ld frames at %dx%d in %.0f s (%.1f us a frame); visits Spring %ld, Summer %ld, "
-                "Autumn %ld, Winter %ld; frames interacting %ld %ld %ld %ld\n",
-                day, w, h, seconds, 1e6 * seconds / day, visits[0], visits[1], visits[2], visits[3], interacting[0],
-                interacting[1], interacting[2], interacting[3]);
-    std::printf("gallery day: resident %ld -> %ld KiB, live heap %ld -> %ld KiB; resident KiB by hour:",
-                residentStart / 1024, residentEnd / 1024, heapStart / 1024, heapEnd / 1024);
+    std::printf("gallery day: %ld frames at %dx%d in %.0f s; visits %ld %ld %ld %ld, frames interacting %ld %ld %ld "
+                "%ld; resident %ld -> %ld KiB, live heap %ld -> %ld KiB\n",
+                day, w, h, seconds, visits[0], visits[1], visits[2], visits[3], interacting[0], interacting[1],
+                interacting[2], interacting[3], residentStart / 1024, residentEnd / 1024, heapStart / 1024,
+                heapEnd / 1024);
+    std::printf("gallery day: resident KiB by hour:");
     for (long r : resident) std::printf(" %ld", r / 1024);
     std::printf("\n");
     for (int s = 0; s < 4; ++s) {
         EXPECT_GT(visits[s], day / (4 * 12 * 60 * 60)) << sceneNames[s];
     }
     EXPECT_LE(heapEnd - heapStart, 128 * 1024);
-    if (!builtWithAddressSanitizer()) {
-        EXPECT_LE(residentEnd - residentStart, 8 * 1024 * 1024);
-    }
+#ifndef __SANITIZE_ADDRESS__
+    EXPECT_LE(residentEnd - residentStart, 8 * 1024 * 1024);
+#endif
     sessionFinish();
 }

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -14,13 +13,9 @@
 #include "framework/application.h"
 #include "framework/season.h"
 #include "render/gl.h"
+#include "tests/reliability/gallery_support.h"
 
 namespace {
-
-long long environmentNumber(const char* name, long long fallback) {
-    const char* v = std::getenv(name);
-    return v && *v ? std::atoll(v) : fallback;
-}
 
 // Runs in a fresh directory of its own (F12 saves there) and removes it afterwards.
 struct ScratchDirectory {
@@ -129,11 +124,6 @@ TEST(Monkey, SeededInputThroughTheWholePieceVisitsEverySceneAndReplays) {
 TEST(Soak, AnHourInEachSceneWithFlatMemory) {
     if (!environmentNumber("VELMORA_SOAK", 0)) GTEST_SKIP() << "set VELMORA_SOAK=1 to run the soak";
     const long frames = (long)environmentNumber("VELMORA_SOAK_FRAMES", 216000);
-    auto resident = [] {
-        long pages = 0, rss = 0;
-        std::ifstream("/proc/self/statm") >> pages >> rss;
-        return rss * sysconf(_SC_PAGESIZE);
-    };
     ScratchDirectory scratch;
     HeadlessRun run(320, 240, false);
     ASSERT_TRUE(run.ok()) << run.error();
@@ -152,9 +142,9 @@ TEST(Soak, AnHourInEachSceneWithFlatMemory) {
             run.runFrames(1);
             if (f % 60 == 0) appDraw();
             ASSERT_EQ(appStateId(), APP_SEASON) << "scene " << scene << " left at frame " << f;
-            if (f == frames / 6) start = resident();
+            if (f == frames / 6) start = (long)residentBytes();
         }
-        EXPECT_LT(resident() - start, 8L << 20) << "scene " << scene;
+        EXPECT_LT((long)residentBytes() - start, 8L << 20) << "scene " << scene;
         run.tapKey(VK_CODE_ESCAPE);
         run.runUntil([] { return appStateId() == APP_MENU; }, 1200);
     }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "render/gl.h"
 #include "render/screen_widgets.h"
 
 namespace {
@@ -212,4 +213,14 @@ void SeasonScene::startExiting() {
         clock = fadeOut.start;
     }
     phaseId = PHASE_FADE_OUT;
+}
+
+void SeasonScene::drawPageOutline() const {
+    glBegin(GL_LINE_STRIP);
+    glVertex3f(-PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
+    glVertex3f(PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
+    glVertex3f(PAGE_HALF_WIDTH, 0, PAGE_HALF_DEPTH);
+    glVertex3f(-PAGE_HALF_WIDTH, 0, PAGE_HALF_DEPTH);
+    glVertex3f(-PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
+    glEnd();
 }

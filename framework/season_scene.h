@@ -78,6 +78,8 @@ protected:
     void resetScene();
     // The fade overlay, drawn last in the fade phases only.
     void drawFade() const;
+    // The outline of the page on the ground, in the current colour.
+    void drawPageOutline() const;
     // Whether init has run; before it the scene neither moves nor draws.
     bool ready() const { return initialised; }
 

@@ -179,13 +179,7 @@ void SeasonAutumn::draw() {
     camera().apply();
 
     glColor3f(0, 0, 0);
-    glBegin(GL_LINE_STRIP);
-    glVertex3f(-PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
-    glVertex3f(PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
-    glVertex3f(PAGE_HALF_WIDTH, 0, PAGE_HALF_DEPTH);
-    glVertex3f(-PAGE_HALF_WIDTH, 0, PAGE_HALF_DEPTH);
-    glVertex3f(-PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
-    glEnd();
+    drawPageOutline();
 
     if (font()) {
         glColor3f(0, 0, 0);

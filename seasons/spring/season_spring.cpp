@@ -79,7 +79,6 @@ void SeasonSpring::startGust() {
 void SeasonSpring::init(int w, int h, BitmapFont* f) {
     initScene(w, h, f);
     if (f) glyphs.build(*f);
-    buildFieldShape();
 
     const int storyLength = (int)std::strlen(story);
     storyLines = wrapText(story, f, storyLength, kWrapWidth, kLetterSize);
@@ -135,15 +134,6 @@ void SeasonSpring::init(int w, int h, BitmapFont* f) {
     std::printf("Season Spring initialised\n");
 }
 
-void SeasonSpring::buildFieldShape() {
-    field.begin(GL_LINE_STRIP);
-    field.vertex(-PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
-    field.vertex(PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
-    field.vertex(PAGE_HALF_WIDTH, 0, PAGE_HALF_DEPTH);
-    field.vertex(-PAGE_HALF_WIDTH, 0, PAGE_HALF_DEPTH);
-    field.vertex(-PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
-    field.end();
-}
 
 void SeasonSpring::placeDandelion(Dandelion& d, int index, int tries) {
     float w = PAGE_WIDTH * 0.8f;
@@ -304,7 +294,7 @@ void SeasonSpring::draw() {
     camera().apply();
 
     glColor3f(0, 0, 0);
-    field.draw();
+    drawPageOutline();
     glColor3f(0, 0, 0);
 
     for (const Dandelion& d : plants)

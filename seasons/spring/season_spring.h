@@ -9,7 +9,6 @@
 
 #include "framework/season_scene.h"
 #include "render/gl.h"
-#include "render/recorded_shape.h"
 #include "render/vector_math.h"
 #include "seasons/spring/dandelion.h"
 #include "seasons/spring/letter_seed.h"
@@ -71,7 +70,6 @@ private:
     void placeDandelion(Dandelion& d, int index, int tries);
     void layoutLetters(const std::vector<std::string>& lines);
     void resetLetters();
-    void buildFieldShape();
     void startGust();
 
     const char* story = springStory;
@@ -87,7 +85,6 @@ private:
     Vec3 ground;
     Vec3 prevGround;
     Vec3 rayDirection;
-    RecordedShape field;
     GlyphArrays glyphs;  // the font's quads, drawn as arrays
     SeedDirectionTable directions;
     MeadowVector windStep;  // the last change applied to the wind

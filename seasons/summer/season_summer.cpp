@@ -33,22 +33,12 @@ void SeasonSummer::init(int w, int h, BitmapFont* f) {
     unfold = 270.0f;
     schoolingFrames = 0;
 
-    buildPondShape();
     layoutFish(story);
 
     std::fputs("Season Summer initialised\n", stdout);
     reset();
 }
 
-void SeasonSummer::buildPondShape() {
-    pond.begin(GL_LINE_STRIP);
-    pond.vertex(-PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
-    pond.vertex(PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
-    pond.vertex(PAGE_HALF_WIDTH, 0, PAGE_HALF_DEPTH);
-    pond.vertex(-PAGE_HALF_WIDTH, 0, PAGE_HALF_DEPTH);
-    pond.vertex(-PAGE_HALF_WIDTH, 0, -PAGE_HALF_DEPTH);
-    pond.end();
-}
 
 void SeasonSummer::layoutFish(const char* text) {
     swimmers.clear();
@@ -172,7 +162,7 @@ void SeasonSummer::pickWaterPoint(int x, int y) {
 void SeasonSummer::draw() {
     camera().apply();
     glColor3f(0, 0, 0);
-    pond.draw();
+    drawPageOutline();
     glColor3f(0, 0, 0);
     if (font()) {
         font()->begin();

@@ -8,7 +8,6 @@
 
 #include "framework/season_scene.h"
 #include "render/gl.h"
-#include "render/recorded_shape.h"
 #include "seasons/glyph_arrays.h"
 #include "seasons/summer/sentence_school.h"
 #include "seasons/summer/word_fish.h"
@@ -45,7 +44,6 @@ private:
     void pickWaterPoint(int x, int y);
     void scareFish();
     void animateFish();
-    void buildPondShape();
     // Lays the text out as fish on the pond and groups them into schools; needs only the font's metrics.
     void layoutFish(const char* text);
 
@@ -57,7 +55,6 @@ private:
     Vec3 net;
     float unfold = 270.0f;
     int schoolingFrames = 0;
-    RecordedShape pond;
     GlyphArrays glyphs;  // the font's quads, drawn as arrays
     Vec3 rayNear;        // the near end of the net's ray
 };

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "app/frame_timer.h"
+#include "app/input_journal.h"
+#include "app/input_session.h"
 #include "app/input_script.h"
 #include "app/platform.h"
 #include "app/screenshot.h"
@@ -66,22 +68,22 @@ EM_BOOL mouse(int type, const EmscriptenMouseEvent* e, void*) {
     if (testing || ended) return EM_FALSE;
     int x = px(e->targetX), y = px(e->targetY);
     if (type == EMSCRIPTEN_EVENT_MOUSEMOVE) {
-        onMouseMove(x, y);
+        journalMouseMove(x, y);
         return EM_FALSE;
     }
     int button = buttonOf(e->button);
     if (button == 0) return EM_FALSE;  // the middle and extra buttons are not used
     if (type == EMSCRIPTEN_EVENT_MOUSEDOWN)
-        onMouseDown(x, y, button);
+        journalMouseDown(x, y, button);
     else
-        onMouseUp(x, y, button);
+        journalMouseUp(x, y, button);
     return EM_TRUE;
 }
 
 EM_BOOL wheel(int, const EmscriptenWheelEvent* e, void*) {
     if (testing || ended || e->deltaY == 0) return EM_TRUE;
     // A turn reads as a press of button 4 (forward) or 5 (back), never followed by a release.
-    onMouseDown(px(e->mouse.targetX), px(e->mouse.targetY), e->deltaY < 0 ? 4 : 5);
+    journalMouseDown(px(e->mouse.targetX), px(e->mouse.targetY), e->deltaY < 0 ? 4 : 5);
     return EM_TRUE;
 }
 
@@ -105,9 +107,9 @@ EM_BOOL key(int type, const EmscriptenKeyboardEvent* e, void*) {
     int vk = virtualKeyFromPage(e->keyCode);
     if (vk == 0) return EM_FALSE;
     if (type == EMSCRIPTEN_EVENT_KEYDOWN)
-        onKeyDown(vk);
+        journalKeyDown(vk);
     else
-        onKeyUp(vk);
+        journalKeyUp(vk);
     return EM_TRUE;
 }
 
@@ -136,7 +138,9 @@ void runFrame() {
     int shots = screenshotCounter();
     if (testing) script.deliver(frames);
     double start = emscripten_get_now();
+    sessionBeforeFrame();
     appUpdate();
+    inputJournalFrameDone();
     appDraw();
     if (testing)
         EM_ASM({ if (Module.velmoraFrame) Module.velmoraFrame($0, $1, $2, $3); }, frames, appStateId(),
@@ -192,7 +196,12 @@ int runWebProgram() {
         EM_ASM({ if (Module.velmoraFailed) Module.velmoraFailed('This browser has no WebGL.'); });
         return 1;
     }
-    // The test harness hands over its input script before the program starts.
+    // The test harness may ask for the journal of the input the page delivers (read back from the
+    // in-memory file system), or hand over an input script before the program starts.
+    if (EM_ASM_INT({ return Module.velmoraJournal ? 1 : 0; })) {
+        setenv("VELMORA_INPUT_JOURNAL", "/input.journal", 1);
+        inputJournalOpenFromEnvironment();
+    }
     char* text = (char*)EM_ASM_INT({ return Module.velmoraScript ? allocateUTF8(Module.velmoraScript) : 0; });
     if (text) {
         testing = true;

@@ -6,6 +6,10 @@ the headless run's frame of the same input.
   browser_frames.py BUILD_WEB REFERENCE_TOOL OUT_DIR
   browser_frames.py --measure BUILD_WEB   the page's size, its start and its frame times at 1280x720
 
+Then the browser's own input: through the DevTools protocol, real mouse, wheel and key events at a
+device pixel ratio of 2 go to the page (index.html?test&dom), and the program's journal of the input it
+was given shows what reached it.
+
 Tolerance (the two rasterisers differ in edges, glyph filtering and line pixels): per frame, the
 mean difference over all channels at most 1.5 levels of 255, and at most 1% of the pixels differing
 by more than 64 in any channel. PNGs of both frames are left in OUT_DIR.
@@ -119,6 +123,136 @@ def run_browser(build_web, timeout, log_path, width=WIDTH, height=HEIGHT, extra=
     return result
 
 
+class DevTools:
+    """A headless Chromium driven through the DevTools protocol on a pipe (fds 3 and 4, messages
+    ended by a zero byte)."""
+
+    def __init__(self, profile, log):
+        to_browser, self.commands = os.pipe()
+        self.results, from_browser = os.pipe()
+        command = chromium_command("about:blank", profile, 800, 600) + ["--remote-debugging-pipe"]
+        self.browser = subprocess.Popen(command, stdout=log, stderr=log, start_new_session=True, pass_fds=(3, 4),
+                                        preexec_fn=lambda: (os.dup2(to_browser, 3), os.dup2(from_browser, 4)))
+        os.close(to_browser)
+        os.close(from_browser)
+        self.buffer, self.last, self.session = b"", 0, None
+        target = self.send("Target.createTarget", url="about:blank")["targetId"]
+        self.session = self.send("Target.attachToTarget", targetId=target, flatten=True)["sessionId"]
+
+    def send(self, method, browser=False, **params):
+        self.last += 1
+        message = {"id": self.last, "method": method, "params": params}
+        if self.session and not browser:
+            message["sessionId"] = self.session
+        os.write(self.commands, json.dumps(message).encode() + b"\0")
+        while True:
+            while b"\0" not in self.buffer:
+                chunk = os.read(self.results, 1 << 16)
+                if not chunk:
+                    raise RuntimeError("the browser closed its end of the pipe")
+                self.buffer += chunk
+            line, self.buffer = self.buffer.split(b"\0", 1)
+            reply = json.loads(line)
+            if reply.get("id") == self.last:
+                if "error" in reply:
+                    raise RuntimeError("%s: %s" % (method, reply["error"]))
+                return reply.get("result", {})
+
+    def value(self, expression):
+        return self.send("Runtime.evaluate", expression=expression, returnByValue=True)["result"].get("value")
+
+    def mouse(self, kind, x, y, button="none", buttons=0, **more):
+        self.send("Input.dispatchMouseEvent", type=kind, x=x, y=y, button=button, buttons=buttons, clickCount=1,
+                  **more)
+
+    def key(self, code, vk, kinds=("rawKeyDown", "keyUp")):
+        for kind in kinds:
+            self.send("Input.dispatchKeyEvent", type=kind, code=code, key=code, windowsVirtualKeyCode=vk)
+
+    def close(self):
+        os.killpg(self.browser.pid, signal.SIGKILL)
+        self.browser.wait()
+
+
+def dom_input(build_web, out):
+    """Real input into the page at a device pixel ratio of 2: each step's journal lines must show up."""
+    server, result = serve(build_web)
+    url = "http://127.0.0.1:%d/index.html?test&dom" % server.server_address[1]
+    failures = []
+    with tempfile.TemporaryDirectory() as profile, open(os.path.join(out, "chromium_dom.log"), "wb") as log:
+        page = DevTools(profile, log)
+        journal = lambda: page.value("Module.FS ? Module.FS.readFile('/input.journal', {encoding: 'utf8'}) : ''")
+        def expect(what, lines, seconds=30, since=None):
+            """Waits until every line (without its frame number) is in the journal after `since`."""
+            deadline, seen = time.time() + seconds, []
+            while time.time() < deadline:
+                seen = [l.split(" ", 1)[1] for l in (journal() or "").splitlines()[since or 0:]]
+                if all(l in seen for l in lines):
+                    return len(seen) + (since or 0)
+                time.sleep(0.2)
+            failures.append("%s: %s not in the journal (last lines: %s)" % (what, lines, seen[-6:]))
+            return len(seen) + (since or 0)
+        try:
+            page.send("Emulation.setDeviceMetricsOverride", width=400, height=300, deviceScaleFactor=2, mobile=False)
+            page.send("Browser.setDownloadBehavior", browser=True, behavior="allow", downloadPath=out)
+            page.send("Page.navigate", url=url)
+            at = expect("the menu after the titles", ["state 3"], 90)
+            size = page.value("[canvas.width, canvas.height, document.documentElement.scrollWidth,"
+                              " document.documentElement.scrollHeight]")
+            if size != [800, 600, 400, 300]:
+                failures.append("canvas and page at 400x300 CSS pixels, ratio 2: %s" % size)
+            page.value("addEventListener('contextmenu', e => window.menuKept = e.defaultPrevented)")
+            # A left click on the first row (CSS pixels; the program is given drawable pixels).
+            page.mouse("mouseMoved", 200, 131)
+            page.mouse("mousePressed", 200, 131, "left", 1)
+            page.mouse("mouseReleased", 200, 131, "left")
+            at = expect("a left click on the menu", ["move 400 262", "down 400 262 1", "up 400 262 1", "state 5"],
+                        since=at)
+            # The right button drags (its context menu kept back), the wheel turns as buttons 4 and 5.
+            page.mouse("mousePressed", 150, 150, "right", 2)
+            page.mouse("mouseMoved", 170, 150, "right", 2)
+            page.mouse("mouseReleased", 170, 150, "right")
+            page.mouse("mouseWheel", 170, 150, deltaX=0, deltaY=-100)
+            page.mouse("mouseWheel", 170, 150, deltaX=0, deltaY=100)
+            page.key("KeyA", 65)
+            page.key("F12", 123)
+            at = expect("right drag, wheel, A and F12", ["down 300 300 3", "move 340 300", "up 340 300 3",
+                        "down 340 300 4", "down 340 300 5", "key_down 65", "key_up 65", "key_up 123"], since=at)
+            if page.value("window.menuKept") is not True:
+                failures.append("the right button's context menu was not kept back")
+            shot = os.path.join(out, "Screenshot_0.tga")
+            for _ in range(50):
+                if os.path.isfile(shot):
+                    break
+                time.sleep(0.2)
+            header = open(shot, "rb").read(18) if os.path.isfile(shot) else b""
+            if len(header) < 18 or struct.unpack("<HH", header[12:16]) != (800, 600):
+                failures.append("F12: no 800x600 Screenshot_0.tga downloaded")
+            page.key("Escape", 27)
+            at = expect("Escape in a season", ["key_down 27", "state 3"], since=at)
+            page.send("Emulation.setDeviceMetricsOverride", width=320, height=240, deviceScaleFactor=2, mobile=False)
+            time.sleep(1)
+            if page.value("[canvas.width, canvas.height]") != [640, 480]:
+                failures.append("after a resize to 320x240 CSS pixels: %s" % page.value("[canvas.width, canvas.height]"))
+            page.key("Escape", 27)
+            deadline = time.time() + 60
+            while time.time() < deadline and "ended" not in result:
+                time.sleep(0.2)
+            if result.get("ended") != "click to begin again":
+                failures.append("Escape on the menu: the page shows %r after the closing" % result.get("ended"))
+        except RuntimeError as e:
+            failures.append(str(e))
+        finally:
+            page.close()
+            server.shutdown()
+    for failure in failures:
+        print("browser input: " + failure)
+    if not failures:
+        print("browser input: clicks, right drag, wheel, keys, F12's download, resize and the closing reached "
+              "the program at a device pixel ratio of 2")
+    return len(failures)
+
+
 def measure(build_web):
     """Download size, first frame and frame times per scene (the intervals between frames, which in
     the test mode run one per display refresh: 16.7 ms when the renderer keeps up with 60 Hz)."""
@@ -204,6 +338,7 @@ def main():
             frame, mean, 100 * share, LEVEL, "ok" if ok else "TOO DIFFERENT"))
         png(os.path.join(out, "browser_%d.png" % frame), width, height, bytes(browser))
         png(os.path.join(out, "headless_%d.png" % frame), width, height, reference)
+    failures += dom_input(build_web, out)
     return 1 if failures else 0
 
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The browser build in headless Chromium against the headless run (tests/web/browser_frames.py).
+# The browser build in headless Chromium against the headless run, then the page's own input
+# (tests/web/browser_frames.py).
 # Installs emscripten and chromium when missing; skips (exit 77) only when they cannot be installed.
 #   browser_frames_test.sh REFERENCE_TOOL
 set -uo pipefail

@@ -5,8 +5,10 @@
   var sent = [];
   // The canvas at the size the test compares, whatever the window's.
   var query = new URLSearchParams(location.search);
-  canvas.style.width = query.get('width') + 'px';
-  canvas.style.height = query.get('height') + 'px';
+  if (query.has('width')) {
+    canvas.style.width = query.get('width') + 'px';
+    canvas.style.height = query.get('height') + 'px';
+  }
   function post(path, body) { return fetch(path, {method: 'POST', body: body}); }
   Module.print = function (text) { console.log(text); };
   Module.printErr = function (text) { console.log(text); };
@@ -36,10 +38,20 @@
     requestAnimationFrame(function () { post('/started?ms=' + (performance.now() - started).toFixed(1), ''); });
   };
   window.addEventListener('error', function (e) { post('/error', String(e.message)); });
-  fetch('visit.script').then(function (r) { return r.text(); }).then(function (text) {
-    Module.velmoraScript = text;
+  function load() {
     var program = document.createElement('script');
     program.src = 'velmora.js';
     document.body.appendChild(program);
-  });
+  }
+  // With &dom the page takes the browser's own input (sent by the test through the DevTools protocol)
+  // and the program keeps a journal of what reached it; otherwise the input script drives it.
+  if (query.has('dom')) {
+    Module.velmoraJournal = true;
+    load();
+  } else {
+    fetch('visit.script').then(function (r) { return r.text(); }).then(function (text) {
+      Module.velmoraScript = text;
+      load();
+    });
+  }
 })();

@@ -142,9 +142,8 @@ void runFrame() {
     appUpdate();
     inputJournalFrameDone();
     appDraw();
-    if (testing)
-        EM_ASM({ if (Module.velmoraFrame) Module.velmoraFrame($0, $1, $2, $3); }, frames, appStateId(),
-               appChosenSeason(), emscripten_get_now() - start);
+    EM_ASM({ if (Module.velmoraFrame) Module.velmoraFrame($0, $1, $2, $3); }, frames, appStateId(),
+           appChosenSeason(), emscripten_get_now() - start);
     ++frames;
     offerScreenshot(shots);
 }

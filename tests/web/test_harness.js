@@ -16,8 +16,9 @@
     sent.push(post('/capture?frame=' + frame + '&width=' + width + '&height=' + height, pixels));
   };
   // With &times: when each frame ended, its application state and season and how long its update and
-  // draw calls took in the program (the browser draws afterwards), sent at the end.
-  var times = [];
+  // draw calls took in the program (the browser draws afterwards), sent at the end (and kept in
+  // window.velmoraTimes).
+  var times = window.velmoraTimes = [];
   if (query.has('times')) {
     Module.velmoraFrame = function (frame, state, season, ms) {
       times.push([frame, state, season, performance.now(), ms]);

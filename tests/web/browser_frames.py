@@ -242,6 +242,15 @@ def dom_input(build_web, out):
                 time.sleep(0.2)
             if result.get("ended") != "click to begin again":
                 failures.append("Escape on the menu: the page shows %r after the closing" % result.get("ended"))
+            page.mouse("mousePressed", 100, 100, "left", 1)  # and a click begins again
+            page.mouse("mouseReleased", 100, 100, "left")
+            deadline = time.time() + 30
+            while time.time() < deadline and page.value("performance.getEntriesByType('navigation')[0].type") != "reload":
+                time.sleep(0.2)
+            if time.time() < deadline:
+                expect("the piece begun again", ["state 0"], since=0)
+            else:
+                failures.append("a click on the closing page did not begin again")
         except RuntimeError as e:
             failures.append(str(e))
         finally:
@@ -250,7 +259,7 @@ def dom_input(build_web, out):
     for failure in failures:
         print("browser input: " + failure)
     if not failures:
-        print("browser input: clicks, right drag, wheel, keys, F12's download, resize and the closing reached "
+        print("browser input: clicks, right drag, wheel, keys, F12's download, resize, the closing and beginning again reached "
               "the program at a device pixel ratio of 2")
     return len(failures)
 

@@ -31,6 +31,7 @@ bool ended = false;
 // callback whatever the clock says, input comes from the script by frame number, and the frames it
 // names are handed to the harness before the cursor is drawn.
 bool testing = false;
+bool reportFrames = false;  // the harness's Module.velmoraFrame hears of every frame
 int frames = 0;
 InputScript script;
 
@@ -142,8 +143,9 @@ void runFrame() {
     appUpdate();
     inputJournalFrameDone();
     appDraw();
-    EM_ASM({ if (Module.velmoraFrame) Module.velmoraFrame($0, $1, $2, $3); }, frames, appStateId(),
-           appChosenSeason(), emscripten_get_now() - start);
+    if (reportFrames)
+        EM_ASM({ Module.velmoraFrame($0, $1, $2, $3); }, frames, appStateId(), appChosenSeason(),
+               emscripten_get_now() - start);
     ++frames;
     offerScreenshot(shots);
 }
@@ -197,6 +199,7 @@ int runWebProgram() {
     }
     // The test harness may ask for the journal of the input the page delivers (read back from the
     // in-memory file system), or hand over an input script before the program starts.
+    reportFrames = EM_ASM_INT({ return Module.velmoraFrame ? 1 : 0; });
     if (EM_ASM_INT({ return Module.velmoraJournal ? 1 : 0; })) {
         setenv("VELMORA_INPUT_JOURNAL", "/input.journal", 1);
         inputJournalOpenFromEnvironment();

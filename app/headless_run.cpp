@@ -3,10 +3,12 @@
 #include <algorithm>
 
 #include "app/headless_context.h"
-#include "app/platform.h"
+#include "app/input_session.h"
+#include "app/season_list.h"
 #include "framework/application.h"
 #include "framework/season.h"
 #include "render/random_generator.h"
+#include "system/platform_hooks.h"
 
 namespace {
 // The frame clock of a headless run: one frame per step, never real time.
@@ -22,7 +24,7 @@ HeadlessRun::HeadlessRun(int width, int height, bool drawFrames)
     platformHooks().counter = headlessCounter;
     platformHooks().counterFrequency = headlessFrequency;
     randomReset();
-    appInit(width, height);
+    appInit(width, height, seasonList());
     appSetFrameReadyHook([this]() {
         if (captureNext) {
             pixels.resize((size_t)w * h * 3);
@@ -80,33 +82,34 @@ void HeadlessRun::at(int frameNumber, std::function<void()> action) {
     schedule.emplace_back(frameNumber, std::move(action));
 }
 
-void HeadlessRun::moveMouse(int x, int y) { onMouseMove(x, y); }
-void HeadlessRun::press(int x, int y, int button) { onMouseDown(x, y, button); }
-void HeadlessRun::release(int x, int y, int button) { onMouseUp(x, y, button); }
+// Input enters where a platform layer hands it on: the session, which passes it to the application.
+void HeadlessRun::moveMouse(int x, int y) { sessionInput(mouseEvent(INPUT_MOVE, x, y)); }
+void HeadlessRun::press(int x, int y, int button) { sessionInput(mouseEvent(INPUT_PRESS, x, y, button)); }
+void HeadlessRun::release(int x, int y, int button) { sessionInput(mouseEvent(INPUT_RELEASE, x, y, button)); }
 void HeadlessRun::click(int x, int y, int button) {
-    onMouseMove(x, y);
-    onMouseDown(x, y, button);
-    onMouseUp(x, y, button);
+    moveMouse(x, y);
+    press(x, y, button);
+    release(x, y, button);
 }
-void HeadlessRun::wheel(int x, int y, bool forward) { onMouseDown(x, y, forward ? 4 : 5); }
-void HeadlessRun::keyDown(int key) { onKeyDown(key); }
-void HeadlessRun::keyUp(int key) { onKeyUp(key); }
+void HeadlessRun::wheel(int x, int y, bool forward) { press(x, y, forward ? 4 : 5); }
+void HeadlessRun::keyDown(int key) { sessionInput(keyEvent(INPUT_KEY_DOWN, key)); }
+void HeadlessRun::keyUp(int key) { sessionInput(keyEvent(INPUT_KEY_UP, key)); }
 void HeadlessRun::tapKey(int key) {
-    onKeyDown(key);
-    onKeyUp(key);
+    keyDown(key);
+    keyUp(key);
 }
 
 void HeadlessRun::drag(int x0, int y0, int x1, int y1, int frameCount, int button) {
     if (frameCount < 1) frameCount = 1;
-    onMouseMove(x0, y0);
-    onMouseDown(x0, y0, button);
+    moveMouse(x0, y0);
+    press(x0, y0, button);
     for (int i = 1; i <= frameCount; ++i) {
         int x = x0 + (x1 - x0) * i / frameCount;
         int y = y0 + (y1 - y0) * i / frameCount;
-        onMouseMove(x, y);
+        moveMouse(x, y);
         runFrames(1);
     }
-    onMouseUp(x1, y1, button);
+    release(x1, y1, button);
 }
 
 void HeadlessRun::skipToMenu() {

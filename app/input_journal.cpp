@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 
-#include "app/input_session.h"
 #include "framework/application.h"
 
 namespace {
@@ -52,25 +51,14 @@ void inputJournalFrameDone() {
     if (framesDone % 30 == 0) record("tick", 0, 0);
 }
 
-void journalKeyDown(int key) {
-    record("key_down", 1, key);
-    sessionKeyDown(key);
-}
-void journalKeyUp(int key) {
-    record("key_up", 1, key);
-    sessionKeyUp(key);
-}
-void journalMouseMove(int x, int y) {
-    record("move", 2, x, y);
-    sessionMouseMove(x, y);
-}
-void journalMouseDown(int x, int y, int button) {
-    record("down", 3, x, y, button);
-    sessionMouseDown(x, y, button);
-}
-void journalMouseUp(int x, int y, int button) {
-    record("up", 3, x, y, button);
-    sessionMouseUp(x, y, button);
+void inputJournalRecord(const InputEvent& e) {
+    switch (e.kind) {
+    case INPUT_KEY_DOWN: record("key_down", 1, e.key); break;
+    case INPUT_KEY_UP: record("key_up", 1, e.key); break;
+    case INPUT_MOVE: record("move", 2, e.x, e.y); break;
+    case INPUT_PRESS: record("down", 3, e.x, e.y, e.button); break;
+    case INPUT_RELEASE: record("up", 3, e.x, e.y, e.button); break;
+    }
 }
 
 bool readJournalEvent(std::FILE* file, JournalEvent& event) {

@@ -12,18 +12,16 @@
 
 #include <cstdio>
 
+#include "system/input_event.h"
+
 // Opens the file named by VELMORA_INPUT_JOURNAL (truncating it); false when unset or not writable.
 bool inputJournalOpenFromEnvironment();
 // Called by the loop after every frame's update: counts the frame, notes a change of state and every
 // thirtieth frame.
 void inputJournalFrameDone();
 
-// Each records its input, then passes it to the application's own handler.
-void journalKeyDown(int key);
-void journalKeyUp(int key);
-void journalMouseMove(int x, int y);
-void journalMouseDown(int x, int y, int button);
-void journalMouseUp(int x, int y, int button);
+// Notes one event of the person's input as it arrives (the session calls it for every one).
+void inputJournalRecord(const InputEvent& e);
 
 // One journal line read back; false at the end or on a line that is not an event.
 struct JournalEvent {

@@ -39,18 +39,18 @@ bool InputScript::parse(const std::string& text) {
 void InputScript::deliver(int frame) const {
     for (const Action& a : actions) {
         if (a.frame != frame) continue;
-        if (a.verb == "move") onMouseMove(a.a, a.b);
-        else if (a.verb == "down") onMouseDown(a.a, a.b, a.c);
-        else if (a.verb == "up") onMouseUp(a.a, a.b, a.c);
-        else if (a.verb == "key") onKeyDown(a.a);
-        else if (a.verb == "keyup") onKeyUp(a.a);
+        if (a.verb == "move") appInput(mouseEvent(INPUT_MOVE, a.a, a.b));
+        else if (a.verb == "down") appInput(mouseEvent(INPUT_PRESS, a.a, a.b, a.c));
+        else if (a.verb == "up") appInput(mouseEvent(INPUT_RELEASE, a.a, a.b, a.c));
+        else if (a.verb == "key") appInput(keyEvent(INPUT_KEY_DOWN, a.a));
+        else if (a.verb == "keyup") appInput(keyEvent(INPUT_KEY_UP, a.a));
         else if (a.verb == "row") {
             float left, top, right, bottom;
             appMenuRowRect(a.a, left, top, right, bottom);
             int x = (int)((left + right) / 2), y = (int)((top + bottom) / 2);
-            onMouseMove(x, y);
-            onMouseDown(x, y, 1);
-            onMouseUp(x, y, 1);
+            appInput(mouseEvent(INPUT_MOVE, x, y));
+            appInput(mouseEvent(INPUT_PRESS, x, y, 1));
+            appInput(mouseEvent(INPUT_RELEASE, x, y, 1));
         }
     }
 }

@@ -14,7 +14,7 @@ class InputScript {
 public:
     // False (and `error` says where) when a line cannot be read.
     bool parse(const std::string& text);
-    // Delivers every action of frame `frame` to the application's input handlers.
+    // Delivers every action of frame `frame` to the application.
     void deliver(int frame) const;
     bool captures(int frame) const;
     // The last frame with an action or a capture.

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/input_journal.h"
 #include "framework/application.h"
 #include "framework/gallery.h"
 #include "framework/season.h"
@@ -18,11 +19,10 @@ struct Session {
 };
 Session* session = nullptr;
 
-void route(const InputEvent& e) {
-    if (session && session->gallery)
-        session->gallery->input(e);
-    else
-        deliverToApplication(e);
+// The person's input and the replayed one: the gallery sees it first and may keep it.
+void deliver(const InputEvent& e) {
+    if (session && session->gallery && !session->gallery->personInput(e)) return;
+    appInput(e);
 }
 
 }  // namespace
@@ -67,8 +67,9 @@ void sessionFinish() {
 }
 
 void sessionInput(const InputEvent& event) {
+    inputJournalRecord(event);
     if (!session) {
-        deliverToApplication(event);
+        appInput(event);
         return;
     }
     if (session->options.replay) {
@@ -79,7 +80,7 @@ void sessionInput(const InputEvent& event) {
     InputEvent e = event;
     e.frame = session->frame;
     if (session->record) std::fputs(recordingLine(e).c_str(), session->record);
-    route(e);
+    deliver(e);
 }
 
 void sessionBeforeFrame() {
@@ -89,7 +90,7 @@ void sessionBeforeFrame() {
                r->events[session->nextReplayEvent].frame <= session->frame) {
             InputEvent e = r->events[session->nextReplayEvent++];
             mapRecordedPoint(r->width, r->height, session->options.width, session->options.height, e.x, e.y);
-            route(e);
+            deliver(e);
         }
     }
     if (session->gallery) session->gallery->frame();
@@ -101,9 +102,3 @@ long sessionFrame() { return session ? session->frame : 0; }
 bool sessionReplayOver() {
     return session && session->options.replay && session->frame >= session->options.replay->endFrame;
 }
-
-void sessionKeyDown(int key) { sessionInput(keyEvent(INPUT_KEY_DOWN, key)); }
-void sessionKeyUp(int key) { sessionInput(keyEvent(INPUT_KEY_UP, key)); }
-void sessionMouseMove(int x, int y) { sessionInput(mouseEvent(INPUT_MOVE, x, y)); }
-void sessionMouseDown(int x, int y, int button) { sessionInput(mouseEvent(INPUT_PRESS, x, y, button)); }
-void sessionMouseUp(int x, int y, int button) { sessionInput(mouseEvent(INPUT_RELEASE, x, y, button)); }

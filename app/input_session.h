@@ -1,13 +1,16 @@
-// Between the platform's input and the application: counts the frames, writes a recording of the
-// visit (--record-input), plays one back (--replay, --render) and runs the gallery (--gallery). The
-// platform layer hands every input event to sessionInput and calls sessionBeforeFrame right before
-// every appUpdate; without a session started both pass straight through.
+// The one path input takes: platform layer -> session -> application -> scene. The platform layer hands
+// every event of the person's input to sessionInput and calls sessionBeforeFrame right before every
+// appUpdate. Along the path hang the input journal and the recording (--record-input), which note what
+// passes; the replay (--replay, --render), which is a source of events and keeps the person's out; and
+// the gallery (--gallery), whose visitor is a source and which sees the person's input before the
+// application does. Without a session started, input goes straight on to the application.
 #pragma once
 
 #include <string>
 
 #include "app/command_line.h"
-#include "app/input_recording.h"
+#include "system/input_event.h"
+#include "system/input_recording.h"
 
 struct SessionOptions {
     int width = 0, height = 0;          // the screen
@@ -25,16 +28,10 @@ bool sessionStartFromCommandLine(const CommandLine& options, const InputRecordin
 // Writes the recording's end line and closes it; the session is over.
 void sessionFinish();
 
+// The person's input, as the platform layer reads it.
 void sessionInput(const InputEvent& e);
 void sessionBeforeFrame();
 // Updates run since the session started.
 long sessionFrame();
 // A replay has played all its frames.
 bool sessionReplayOver();
-
-// The five handlers in the shape the window procedures call them.
-void sessionKeyDown(int key);
-void sessionKeyUp(int key);
-void sessionMouseMove(int x, int y);
-void sessionMouseDown(int x, int y, int button);
-void sessionMouseUp(int x, int y, int button);

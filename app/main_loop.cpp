@@ -9,9 +9,9 @@
 #include <malloc.h>
 #endif
 
-#include "app/frame_timer.h"
+#include "system/frame_timer.h"
 #include "app/input_journal.h"
-#include "app/platform.h"
+#include "system/platform_hooks.h"
 #include "framework/application.h"
 
 namespace {

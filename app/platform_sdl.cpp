@@ -5,12 +5,13 @@
 #include <cstdio>
 #include <ctime>
 
-#include "app/frame_timer.h"
+#include "system/frame_timer.h"
 #include "app/input_session.h"
 #include "app/key_mapping.h"
 #include "app/main_loop.h"
-#include "app/platform.h"
-#include "app/window_size.h"
+#include "app/season_list.h"
+#include "system/platform_hooks.h"
+#include "system/window_size.h"
 #include "framework/application.h"
 #include "render/gl.h"
 
@@ -54,23 +55,18 @@ void dispatch(const SDL_Event& e) {
     case SDL_KEYUP: {
         int key = virtualKeyFromSdl(e.key.keysym.sym);
         if (key == 0) break;  // no virtual-key code: the application never sees it
-        if (e.type == SDL_KEYDOWN)
-            sessionKeyDown(key);
-        else
-            sessionKeyUp(key);
+        sessionInput(keyEvent(e.type == SDL_KEYDOWN ? INPUT_KEY_DOWN : INPUT_KEY_UP, key));
         break;
     }
     case SDL_MOUSEMOTION:
-        sessionMouseMove(px(e.motion.x), py(e.motion.y));
+        sessionInput(mouseEvent(INPUT_MOVE, px(e.motion.x), py(e.motion.y)));
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
         int button = buttonFromSdl(e.button.button);
         if (button == 0) break;
-        if (e.type == SDL_MOUSEBUTTONDOWN)
-            sessionMouseDown(px(e.button.x), py(e.button.y), button);
-        else
-            sessionMouseUp(px(e.button.x), py(e.button.y), button);
+        sessionInput(mouseEvent(e.type == SDL_MOUSEBUTTONDOWN ? INPUT_PRESS : INPUT_RELEASE, px(e.button.x),
+                                py(e.button.y), button));
         break;
     }
     case SDL_MOUSEWHEEL: {
@@ -79,7 +75,7 @@ void dispatch(const SDL_Event& e) {
         int x = 0, y = 0;
         SDL_GetMouseState(&x, &y);
         // A turn reads as a press of button 4 (forward) or 5 (back), never followed by a release.
-        sessionMouseDown(px(x), py(y), wheelButton(steps));
+        sessionInput(mouseEvent(INPUT_PRESS, px(x), py(y), wheelButton(steps)));
         break;
     }
     default:
@@ -205,7 +201,7 @@ int runSdlProgram(const CommandLine& options) {
         drawableWidth = screenWidth;
         drawableHeight = screenHeight;
     }
-    appInit(drawableWidth, drawableHeight);
+    appInit(drawableWidth, drawableHeight, seasonList());
     frameLogMark("app_init");
     std::string error;
     if (!sessionStartFromCommandLine(options, replay, drawableWidth, drawableHeight, error)) {

@@ -8,13 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "app/frame_timer.h"
+#include "system/frame_timer.h"
 #include "app/input_journal.h"
 #include "app/input_session.h"
+#include "app/season_list.h"
 #include "app/input_script.h"
-#include "app/platform.h"
-#include "app/screenshot.h"
-#include "app/window_size.h"
+#include "system/platform_hooks.h"
+#include "system/screenshot.h"
+#include "system/window_size.h"
 #include "framework/application.h"
 #include "render/gl.h"
 
@@ -69,22 +70,19 @@ EM_BOOL mouse(int type, const EmscriptenMouseEvent* e, void*) {
     if (testing || ended) return EM_FALSE;
     int x = px(e->targetX), y = px(e->targetY);
     if (type == EMSCRIPTEN_EVENT_MOUSEMOVE) {
-        journalMouseMove(x, y);
+        sessionInput(mouseEvent(INPUT_MOVE, x, y));
         return EM_FALSE;
     }
     int button = buttonOf(e->button);
     if (button == 0) return EM_FALSE;  // the middle and extra buttons are not used
-    if (type == EMSCRIPTEN_EVENT_MOUSEDOWN)
-        journalMouseDown(x, y, button);
-    else
-        journalMouseUp(x, y, button);
+    sessionInput(mouseEvent(type == EMSCRIPTEN_EVENT_MOUSEDOWN ? INPUT_PRESS : INPUT_RELEASE, x, y, button));
     return EM_TRUE;
 }
 
 EM_BOOL wheel(int, const EmscriptenWheelEvent* e, void*) {
     if (testing || ended || e->deltaY == 0) return EM_TRUE;
     // A turn reads as a press of button 4 (forward) or 5 (back), never followed by a release.
-    journalMouseDown(px(e->mouse.targetX), px(e->mouse.targetY), e->deltaY < 0 ? 4 : 5);
+    sessionInput(mouseEvent(INPUT_PRESS, px(e->mouse.targetX), px(e->mouse.targetY), e->deltaY < 0 ? 4 : 5));
     return EM_TRUE;
 }
 
@@ -107,10 +105,7 @@ EM_BOOL key(int type, const EmscriptenKeyboardEvent* e, void*) {
     if (testing || ended) return EM_FALSE;
     int vk = virtualKeyFromPage(e->keyCode);
     if (vk == 0) return EM_FALSE;
-    if (type == EMSCRIPTEN_EVENT_KEYDOWN)
-        journalKeyDown(vk);
-    else
-        journalKeyUp(vk);
+    sessionInput(keyEvent(type == EMSCRIPTEN_EVENT_KEYDOWN ? INPUT_KEY_DOWN : INPUT_KEY_UP, vk));
     return EM_TRUE;
 }
 
@@ -219,7 +214,7 @@ int runWebProgram() {
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, key);
     emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, key);
 
-    appInit(width, height);
+    appInit(width, height, seasonList());
     if (testing)
         appSetFrameReadyHook([]() {
             if (!script.captures(frames)) return;

@@ -4,12 +4,13 @@
 
 #include <cstring>
 
-#include "app/frame_timer.h"
+#include "system/frame_timer.h"
 #include "app/input_journal.h"
 #include "app/input_session.h"
 #include "app/main_loop.h"
-#include "app/platform.h"
-#include "app/window_size.h"
+#include "app/season_list.h"
+#include "system/platform_hooks.h"
+#include "system/window_size.h"
 #include "framework/application.h"
 #include "render/gl.h"
 
@@ -26,10 +27,7 @@ WPARAM quitCode = 0;             // the exit code the quit message carried
 
 const char kClassName[] = "Velmora";
 
-Win32InputHandlers defaultHandlers() {
-    return Win32InputHandlers{onKeyDown, onKeyUp, onMouseMove, onMouseDown, onMouseUp};
-}
-Win32InputHandlers handlers = defaultHandlers();
+Win32InputSink sink = sessionInput;
 
 int64_t performanceCounter() {
     LARGE_INTEGER value;
@@ -98,8 +96,8 @@ void sleepMicroseconds(int microseconds) { Sleep((DWORD)(microseconds / 1000)); 
 
 }  // namespace
 
-Win32InputHandlers& win32InputHandlers() { return handlers; }
-void resetWin32InputHandlers() { handlers = defaultHandlers(); }
+Win32InputSink& win32InputSink() { return sink; }
+void resetWin32InputSink() { sink = sessionInput; }
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -120,10 +118,10 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         PostQuitMessage(0);
         return 0;
     case WM_KEYDOWN:
-        handlers.keyDown((int)wParam);
+        sink(keyEvent(INPUT_KEY_DOWN, (int)wParam));
         return 0;
     case WM_KEYUP:
-        handlers.keyUp((int)wParam);
+        sink(keyEvent(INPUT_KEY_UP, (int)wParam));
         return 0;
     case WM_SYSCOMMAND:
         // No screen saver and no monitor power-down while the piece runs. The low four bits of the
@@ -131,25 +129,25 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if ((wParam & 0xFFF0) == SC_SCREENSAVE || (wParam & 0xFFF0) == SC_MONITORPOWER) return 0;
         break;
     case WM_MOUSEMOVE:
-        handlers.mouseMove(lowWord(lParam), highWord(lParam));
+        sink(mouseEvent(INPUT_MOVE, lowWord(lParam), highWord(lParam)));
         return 0;
     case WM_LBUTTONDOWN:
-        handlers.mouseDown(lowWord(lParam), highWord(lParam), 1);
+        sink(mouseEvent(INPUT_PRESS, lowWord(lParam), highWord(lParam), 1));
         return 0;
     case WM_LBUTTONUP:
-        handlers.mouseUp(lowWord(lParam), highWord(lParam), 1);
+        sink(mouseEvent(INPUT_RELEASE, lowWord(lParam), highWord(lParam), 1));
         return 0;
     case WM_RBUTTONDOWN:
-        handlers.mouseDown(lowWord(lParam), highWord(lParam), 3);
+        sink(mouseEvent(INPUT_PRESS, lowWord(lParam), highWord(lParam), 3));
         return 0;
     case WM_RBUTTONUP:
-        handlers.mouseUp(lowWord(lParam), highWord(lParam), 3);
+        sink(mouseEvent(INPUT_RELEASE, lowWord(lParam), highWord(lParam), 3));
         return 0;
     case WM_MOUSEWHEEL: {
         // A turn reads as a press of button 4 (forward) or 5 (back), never followed by a release; a
         // partial notch reads as forward. The position is passed on as the message carries it.
         int steps = (short)HIWORD(wParam) / WHEEL_DELTA;
-        handlers.mouseDown(lowWord(lParam), highWord(lParam), steps < 0 ? 5 : 4);
+        sink(mouseEvent(INPUT_PRESS, lowWord(lParam), highWord(lParam), steps < 0 ? 5 : 4));
         return 0;
     }
     default:
@@ -168,8 +166,6 @@ int runWin32Program(HINSTANCE instance, const CommandLine& options) {
             return 1;
         }
     }
-    // The session sees the input first (recording, replay, gallery); it passes the rest on.
-    handlers = Win32InputHandlers{sessionKeyDown, sessionKeyUp, sessionMouseMove, sessionMouseDown, sessionMouseUp};
     platformHooks().counter = performanceCounter;
     platformHooks().counterFrequency = performanceFrequency;
     platformHooks().messageBox = win32MessageBox;
@@ -235,11 +231,9 @@ int runWin32Program(HINSTANCE instance, const CommandLine& options) {
     UpdateWindow(windowHandle);
 
     // VELMORA_INPUT_JOURNAL: the input and states of this run, for replaying it headless.
-    if (inputJournalOpenFromEnvironment())
-        handlers = Win32InputHandlers{journalKeyDown, journalKeyUp, journalMouseMove, journalMouseDown,
-                                      journalMouseUp};
+    inputJournalOpenFromEnvironment();
     quitCode = 0;
-    appInit(screenWidth, screenHeight);  // starts with quitRequested clear
+    appInit(screenWidth, screenHeight, seasonList());  // starts with quitRequested clear
     std::string error;
     if (!sessionStartFromCommandLine(options, replay, screenWidth, screenHeight, error)) {
         MessageBoxA(nullptr, error.c_str(), "Velmora", MB_OK);
@@ -251,7 +245,7 @@ int runWin32Program(HINSTANCE instance, const CommandLine& options) {
         runMainLoop(programFrameTimer(), hooks);
     }
     sessionFinish();
-    resetWin32InputHandlers();
+    resetWin32InputSink();
 
     if (fullscreen) {
         ChangeDisplaySettingsA(nullptr, 0);

@@ -1,23 +1,18 @@
 // The program on Win32: the desktop-sized full-screen window (or a window of the same client size when
-// the display mode cannot be set), its WGL context, the window procedure that maps messages onto the
-// application's handlers, and the frame loop.
+// the display mode cannot be set), its WGL context, the window procedure that maps messages onto input
+// events, and the frame loop.
 #pragma once
 
 #include <windows.h>
 
 #include "app/command_line.h"
+#include "system/input_event.h"
 
-// The handlers the window procedure calls: the application's own (framework/application.h) unless a
-// test puts in others.
-struct Win32InputHandlers {
-    void (*keyDown)(int key);
-    void (*keyUp)(int key);
-    void (*mouseMove)(int x, int y);
-    void (*mouseDown)(int x, int y, int button);
-    void (*mouseUp)(int x, int y, int button);
-};
-Win32InputHandlers& win32InputHandlers();
-void resetWin32InputHandlers();
+// Where the window procedure sends the input it reads: the session (app/input_session.h) unless a
+// test puts in another.
+using Win32InputSink = void (*)(const InputEvent& e);
+Win32InputSink& win32InputSink();
+void resetWin32InputSink();
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -27,6 +27,7 @@
 #include "app/headless_context.h"
 #include "app/headless_run.h"
 #include "app/main_loop.h"
+#include "app/season_list.h"
 #include "bench/bench_stats.h"
 #include "bench/scenarios.h"
 #include "framework/application.h"
@@ -111,7 +112,7 @@ void benchStartup(const Size& size) {
     glFinish();
     Clock::time_point t2 = Clock::now();
     // appInit again, warm: the share of the application itself.
-    appInit(size.w, size.h);
+    appInit(size.w, size.h, seasonList());
     Clock::time_point t3 = Clock::now();
     appUpdate();
     appDraw();

@@ -3,23 +3,18 @@
 #include <cmath>
 #include <memory>
 
-#include "app/frame_timer.h"
-#include "app/platform.h"
-#include "app/screenshot.h"
 #include "framework/season.h"
 #include "render/bitmap_font.h"
 #include "render/gl.h"
 #include "render/glyph_table.h"
 #include "render/resource_texture.h"
 #include "render/screen_widgets.h"
-#include "seasons/autumn/season_autumn.h"
-#include "seasons/spring/season_spring.h"
-#include "seasons/summer/season_summer.h"
-#include "seasons/winter/season_winter.h"
+#include "system/frame_timer.h"
+#include "system/platform_hooks.h"
+#include "system/screenshot.h"
 
 namespace {
 
-const int kButtonCount = 4;
 const float kRowPitch = 23.45f;
 const float kRowWidth = 117.0f;
 
@@ -31,15 +26,16 @@ struct Application {
     int screenWidth = 0, screenHeight = 0;
     int state = APP_INTRO;
     int stateFrame = 0;
-    std::unique_ptr<ASeason> ownedSeasons[kButtonCount];
-    ASeason* seasons[kButtonCount] = {nullptr, nullptr, nullptr, nullptr};
+    int seasonCount = 0;  // the menu's rows, one per scene
+    std::vector<std::unique_ptr<ASeason>> ownedSeasons;
+    std::vector<ASeason*> seasons;
     ASeason* currentSeason = nullptr;
     int chosenSeason = 0;
     std::unique_ptr<BitmapFont> font;
     GLuint sheetTexture = 0;
     int sheetWidth = 0, sheetHeight = 0;
     ScreenSprite titleSpriteA, titleSpriteB, menuPanel;
-    std::unique_ptr<MenuButton> menuButtons[kButtonCount];
+    std::vector<std::unique_ptr<MenuButton>> menuButtons;
     std::unique_ptr<HoverBar> hoverBar;
     int mouseX = 0, mouseY = 0;
     int cursorIdle = 400;
@@ -124,9 +120,12 @@ void drawCursor() {
 
 }  // namespace
 
-void appInit(int screenWidth, int screenHeight) {
+void appInit(int screenWidth, int screenHeight, const std::vector<SeasonMaker>& seasonMakers) {
     delete app;
     app = new Application();
+    const int rowCount = (int)seasonMakers.size();
+    app->seasonCount = rowCount;
+    app->menuButtons.resize(seasonMakers.size());
     if (screenHeight < 1) screenHeight = 1;
     if (screenWidth < 1) screenWidth = 1;
     app->screenWidth = screenWidth;
@@ -156,7 +155,7 @@ void appInit(int screenWidth, int screenHeight) {
     const ReferenceCanvas& canvas = referenceCanvas();
     float panelW = (127 - 10) * 0.65f, panelH = (502 - 353) * 0.65f;
     float px = (canvas.refWidth - panelW) / 2, py = (canvas.refHeight - panelH) / 2;
-    for (int i = 0; i < kButtonCount; ++i) {
+    for (int i = 0; i < rowCount; ++i) {
         float top = py + kRowPitch * i;
         app->menuButtons[i].reset(new MenuButton(
             scaleToScreenX(px - 1.5f), scaleToScreenX(px), scaleToScreenY(top + 22.45f),
@@ -167,16 +166,12 @@ void appInit(int screenWidth, int screenHeight) {
     app->hoverBar.reset(new HoverBar(scaleToScreenX(px - 1.5f), scaleToScreenY(row3Top + 3),
                                      scaleToScreenX(1.5f), scaleToScreenY(18)));
 
-    // The four scenes in menu order, each initialised right after it is made (both may draw random
+    // The scenes in menu order, each initialised right after it is made (both may draw random
     // numbers, so the order matters).
-    for (int i = 0; i < kButtonCount; ++i) {
-        ASeason* season = i == 0 ? (ASeason*)new SeasonSpring()
-                        : i == 1 ? (ASeason*)new SeasonSummer()
-                        : i == 2 ? (ASeason*)new SeasonAutumn()
-                                 : (ASeason*)new SeasonWinter();
-        app->ownedSeasons[i].reset(season);
-        app->seasons[i] = season;
-        season->init(screenWidth, screenHeight, app->font.get());
+    for (SeasonMaker make : seasonMakers) {
+        app->ownedSeasons.push_back(make());
+        app->seasons.push_back(app->ownedSeasons.back().get());
+        app->seasons.back()->init(screenWidth, screenHeight, app->font.get());
     }
 
     app->currentSeason = nullptr;
@@ -202,12 +197,12 @@ void appUpdate() {
         if (++app->stateFrame >= FRAME_MENU_READY) app->state = APP_MENU;
         break;
     case APP_MENU: {
-        MenuButton* buttons[kButtonCount];
-        for (int i = 0; i < kButtonCount; ++i) {
-            buttons[i] = app->menuButtons[i].get();
-            buttons[i]->hovered = buttons[i]->contains((float)app->mouseX, (float)app->mouseY);
+        std::vector<MenuButton*> buttons;
+        for (auto& button : app->menuButtons) {
+            buttons.push_back(button.get());
+            button->hovered = button->contains((float)app->mouseX, (float)app->mouseY);
         }
-        app->hoverBar->track(buttons, kButtonCount);
+        app->hoverBar->track(buttons.data(), (int)buttons.size());
         app->hoverBar->update();
         break;
     }
@@ -302,8 +297,9 @@ void appDraw() {
     platformHooks().swapBuffers();
 }
 
+namespace {
+
 void onKeyDown(int key) {
-    if (!app) return;
     if (key == VK_CODE_ESCAPE && app->state == APP_MENU) {
         app->stateFrame = FRAME_EXIT_STARTS;
         app->state = APP_EXITING;
@@ -313,13 +309,11 @@ void onKeyDown(int key) {
 }
 
 void onKeyUp(int key) {
-    if (!app) return;
     if (key == VK_CODE_F12) app->screenshotRequested = true;
     if (app->state == APP_SEASON) app->currentSeason->keyReleased(key);
 }
 
 void onMouseMove(int x, int y) {
-    if (!app) return;
     app->mouseX = x;
     app->mouseY = y;
     app->cursorIdle = -100;
@@ -327,12 +321,11 @@ void onMouseMove(int x, int y) {
 }
 
 void onMouseDown(int x, int y, int button) {
-    if (!app) return;
     app->cursorIdle = -100;
     if (app->state == APP_SEASON) {
         app->currentSeason->mousePressed(x, y, button);
     } else if (app->state == APP_MENU) {
-        for (int i = 0; i < kButtonCount; ++i) {
+        for (int i = 0; i < app->seasonCount; ++i) {
             if (app->menuButtons[i]->contains((float)x, (float)y)) {
                 app->chosenSeason = i;
                 app->currentSeason = app->seasons[i];
@@ -344,9 +337,21 @@ void onMouseDown(int x, int y, int button) {
 }
 
 void onMouseUp(int x, int y, int button) {
-    if (!app) return;
     app->cursorIdle = -100;
     if (app->state == APP_SEASON) app->currentSeason->mouseReleased(x, y, button);
+}
+
+}  // namespace
+
+void appInput(const InputEvent& e) {
+    if (!app) return;
+    switch (e.kind) {
+    case INPUT_KEY_DOWN: onKeyDown(e.key); break;
+    case INPUT_KEY_UP: onKeyUp(e.key); break;
+    case INPUT_MOVE: onMouseMove(e.x, e.y); break;
+    case INPUT_PRESS: onMouseDown(e.x, e.y, e.button); break;
+    case INPUT_RELEASE: onMouseUp(e.x, e.y, e.button); break;
+    }
 }
 
 bool quitRequested() { return app && app->quit; }
@@ -358,7 +363,7 @@ int appStateId() { return app ? app->state : APP_INTRO; }
 int appStateFrame() { return app ? app->stateFrame : 0; }
 int appChosenSeason() { return app ? app->chosenSeason : 0; }
 ASeason* appSeason(int index) {
-    return app && index >= 0 && index < kButtonCount ? app->seasons[index] : nullptr;
+    return app && index >= 0 && index < app->seasonCount ? app->seasons[index] : nullptr;
 }
 ASeason* appCurrentSeason() { return app ? app->currentSeason : nullptr; }
 float appCursorAlpha() { return app ? app->cursorAlpha : 0; }
@@ -371,7 +376,7 @@ float appHoverBarAlpha() { return app && app->hoverBar ? app->hoverBar->alpha : 
 
 void appMenuRowRect(int index, float& left, float& top, float& right, float& bottom) {
     left = top = right = bottom = 0;
-    if (!app || index < 0 || index >= kButtonCount || !app->menuButtons[index]) return;
+    if (!app || index < 0 || index >= app->seasonCount || !app->menuButtons[index]) return;
     const MenuButton& b = *app->menuButtons[index];
     left = b.hitLeft;
     top = b.hitTop;
@@ -380,7 +385,7 @@ void appMenuRowRect(int index, float& left, float& top, float& right, float& bot
 }
 
 void appReplaceSeasonForTesting(int index, ASeason* season) {
-    if (!app || index < 0 || index >= kButtonCount) return;
+    if (!app || index < 0 || index >= app->seasonCount) return;
     app->seasons[index] = season;  // the application's own scene stays owned, unused
 }
 

@@ -3,8 +3,16 @@
 #pragma once
 
 #include <functional>
+#include <memory>
+#include <vector>
+
+#include "system/input_event.h"
 
 class ASeason;
+
+// Makes one scene. The application is handed its scenes in menu order by whoever puts the program
+// together; it initialises each right after it is made.
+using SeasonMaker = std::unique_ptr<ASeason> (*)();
 
 enum AppStateId {
     APP_INTRO = 0, APP_TITLES = 1, APP_MENU_APPEARING = 2, APP_MENU = 3,
@@ -19,17 +27,14 @@ const int FRAME_SEASON_STARTS = 570;
 const int FRAME_EXIT_STARTS = 570;
 const int FRAME_PROGRAM_ENDS = 770;
 
-// Builds everything; a GL context must be current. Calling it again starts the application anew
-// (tests do; the scenes are rebuilt).
-void appInit(int screenWidth, int screenHeight);
+// Builds everything, the scenes from `seasons`; a GL context must be current. Calling it again starts
+// the application anew (tests do; the scenes are rebuilt).
+void appInit(int screenWidth, int screenHeight, const std::vector<SeasonMaker>& seasons);
 void appUpdate();
 void appDraw();
 
-void onKeyDown(int key);
-void onKeyUp(int key);
-void onMouseMove(int x, int y);
-void onMouseDown(int x, int y, int button);
-void onMouseUp(int x, int y, int button);
+// All input reaches the application here, one event at a time, between updates.
+void appInput(const InputEvent& e);
 
 // Set when the closing sequence is over, or by the platform when the window is closed.
 bool quitRequested();
@@ -39,7 +44,7 @@ void requestQuit();
 int appStateId();
 int appStateFrame();
 int appChosenSeason();
-ASeason* appSeason(int index);   // 0 Spring, 1 Summer, 2 Autumn, 3 Winter
+ASeason* appSeason(int index);   // in menu order: 0 Spring, 1 Summer, 2 Autumn, 3 Winter
 ASeason* appCurrentSeason();
 float appCursorAlpha();
 float appHoverBarAlpha();

@@ -16,7 +16,7 @@ Gallery::Gallery(int screenWidth, int screenHeight) : w(screenWidth), h(screenHe
     }
 }
 
-void Gallery::input(const InputEvent& e) {
+bool Gallery::personInput(const InputEvent& e) {
     bool release = e.kind == INPUT_KEY_UP || e.kind == INPUT_RELEASE;
     if (e.kind == INPUT_KEY_DOWN || e.kind == INPUT_KEY_UP) {
         bool down = e.kind == INPUT_KEY_DOWN;
@@ -25,23 +25,20 @@ void Gallery::input(const InputEvent& e) {
     }
     // Letting go of a key or button is not taking the piece over: it ends something already begun.
     // While the visitor plays it is dropped, as it would break a stroke of the visitor's own.
-    if (release) {
-        if (visit < 0) deliverToApplication(e);
-        return;
-    }
+    if (release) return visit < 0;
     idle = 0;
     cycling = false;
     if (visit >= 0) letGo();
     if (e.kind == INPUT_KEY_DOWN && e.key == kKeyQ && ctrl && shift) {
         requestQuit();
-        return;
+        return false;
     }
     if (e.kind == INPUT_KEY_DOWN && e.key == VK_CODE_ESCAPE && appStateId() == APP_MENU) {
         cycling = true;  // back to the cycle: the visitor comes on the next frame
         menuFrames = GALLERY_MENU_PAUSE_FRAMES;
-        return;
+        return false;
     }
-    deliverToApplication(e);
+    return true;
 }
 
 void Gallery::frame() {
@@ -68,8 +65,8 @@ void Gallery::frame() {
         // Nobody is in the scene, or the visitor's Escape did not take: leave it.
         cycling = true;
         sinceEscape = 0;
-        onKeyDown(VK_CODE_ESCAPE);
-        onKeyUp(VK_CODE_ESCAPE);
+        appInput(keyEvent(INPUT_KEY_DOWN, VK_CODE_ESCAPE));
+        appInput(keyEvent(INPUT_KEY_UP, VK_CODE_ESCAPE));
     }
 }
 
@@ -98,14 +95,14 @@ void Gallery::play(const InputEvent& recorded) {
         visitorX = e.x;
         visitorY = e.y;
     }
-    deliverToApplication(e);
+    appInput(e);
 }
 
 void Gallery::letGo() {
     for (int b = 1; b < 6; ++b)
-        if (buttonHeld[b]) onMouseUp(visitorX, visitorY, b);
+        if (buttonHeld[b]) appInput(mouseEvent(INPUT_RELEASE, visitorX, visitorY, b));
     for (int k = 1; k < 256; ++k)
-        if (keyHeld[k]) onKeyUp(k);
+        if (keyHeld[k]) appInput(keyEvent(INPUT_KEY_UP, k));
     for (bool& held : buttonHeld) held = false;
     for (bool& held : keyHeld) held = false;
     visit = -1;

@@ -5,7 +5,8 @@
 // Ctrl+Shift+Q closes it. A person who walks away from a scene is let go after three minutes.
 #pragma once
 
-#include "app/input_recording.h"
+#include "system/input_event.h"
+#include "system/input_recording.h"
 
 const long GALLERY_IDLE_FRAMES = 60 * 60;             // on the menu, before the visitor comes
 const long GALLERY_SCENE_IDLE_FRAMES = 3 * 60 * 60;   // in a scene nobody touches, before Escape
@@ -19,10 +20,12 @@ class Gallery {
 public:
     Gallery(int screenWidth, int screenHeight);
 
-    // Input from a person: takes the piece over, then goes on to the application (or quits, or
-    // returns to the cycle).
-    void input(const InputEvent& e);
-    // Once before every update.
+    // Input from a person, seen before the application gets it: the person takes the piece over.
+    // Returns whether the event goes on to the application; false for what the gallery answers
+    // itself (Ctrl+Shift+Q quits, Escape on the menu returns to the cycle) and for a release while
+    // the visitor plays.
+    bool personInput(const InputEvent& e);
+    // Once before every update: the visitor's input of this frame goes to the application.
     void frame();
 
     bool visitorPlaying() const { return visit >= 0; }

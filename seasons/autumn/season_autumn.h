@@ -12,7 +12,7 @@
 #include "seasons/autumn/leaf_body.h"
 #include "seasons/autumn/leaf_kicker.h"
 #include "seasons/autumn/whirlwind.h"
-#include "seasons/glyph_arrays.h"
+#include "render/glyph_arrays.h"
 
 // The story the letters come from: four paragraphs.
 extern const char* const autumnStory;

@@ -13,7 +13,7 @@
 #include "seasons/spring/dandelion.h"
 #include "seasons/spring/letter_seed.h"
 #include "seasons/spring/seed_direction_table.h"
-#include "seasons/glyph_arrays.h"
+#include "render/glyph_arrays.h"
 
 
 // The story the meadow grows from: 549 characters in 4 lines.

@@ -8,7 +8,7 @@
 
 #include "framework/season_scene.h"
 #include "render/gl.h"
-#include "seasons/glyph_arrays.h"
+#include "render/glyph_arrays.h"
 #include "seasons/summer/sentence_school.h"
 #include "seasons/summer/word_fish.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "render/vector_math.h"
-#include "seasons/glyph_arrays.h"
+#include "render/glyph_arrays.h"
 
 class BitmapFont;
 

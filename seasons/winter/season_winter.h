@@ -13,7 +13,7 @@
 #include "render/gl.h"
 #include "render/recorded_shape.h"
 #include "render/view_picking.h"
-#include "seasons/glyph_arrays.h"
+#include "render/glyph_arrays.h"
 #include "seasons/winter/snow_letter.h"
 #include "seasons/winter/snow_tree.h"
 #include "seasons/winter/trunk_handle.h"

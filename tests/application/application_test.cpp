@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/screenshot.h"
+#include "system/screenshot.h"
 
 #include "app/headless_run.h"
 #include "framework/application.h"

@@ -9,7 +9,7 @@
 
 #include "app/command_line.h"
 #include "app/headless_run.h"
-#include "app/input_recording.h"
+#include "system/input_recording.h"
 #include "app/input_session.h"
 #include "framework/application.h"
 
@@ -173,19 +173,21 @@ TEST(Recording, AReplayDrawsTheRecordedVisitFrameForFrame) {
             float l, t, r, b;
             appMenuRowRect(0, l, t, r, b);
             const int x = (int)(l + r) / 2, y = (int)(t + b) / 2;
-            sessionMouseMove(x, y), sessionMouseDown(x, y, 1), sessionMouseUp(x, y, 1);
+            sessionInput(mouseEvent(INPUT_MOVE, x, y));
+            sessionInput(mouseEvent(INPUT_PRESS, x, y, 1));
+            sessionInput(mouseEvent(INPUT_RELEASE, x, y, 1));
         }
-        if (f == 700) sessionMouseDown(w / 2, h / 2, 1), sessionMouseUp(w / 2, h / 2, 1);
-        if (f == 1100) sessionMouseDown(40, 170, 1);
-        if (f > 1100 && f <= 1220) sessionMouseMove(40 + (f - 1100) * 2, 170 - (f - 1100) / 3);
-        if (f == 1220) sessionMouseUp(280, 130, 1);
-        if (f == 1240) sessionMouseDown(100, 100, 4);
-        if (f == 1250) sessionKeyDown('A');
-        if (f == 1280) sessionKeyUp('A');
-        if (f == 1300) sessionMouseDown(160, 120, 3);
-        if (f > 1300 && f < 1360) sessionMouseMove(160 + (f - 1300), 120);
-        if (f == 1360) sessionMouseUp(220, 120, 3);
-        if (f == 1400) sessionKeyDown(27), sessionKeyUp(27);
+        if (f == 700) sessionInput(mouseEvent(INPUT_PRESS, w / 2, h / 2, 1)), sessionInput(mouseEvent(INPUT_RELEASE, w / 2, h / 2, 1));
+        if (f == 1100) sessionInput(mouseEvent(INPUT_PRESS, 40, 170, 1));
+        if (f > 1100 && f <= 1220) sessionInput(mouseEvent(INPUT_MOVE, 40 + (f - 1100) * 2, 170 - (f - 1100) / 3));
+        if (f == 1220) sessionInput(mouseEvent(INPUT_RELEASE, 280, 130, 1));
+        if (f == 1240) sessionInput(mouseEvent(INPUT_PRESS, 100, 100, 4));
+        if (f == 1250) sessionInput(keyEvent(INPUT_KEY_DOWN, 'A'));
+        if (f == 1280) sessionInput(keyEvent(INPUT_KEY_UP, 'A'));
+        if (f == 1300) sessionInput(mouseEvent(INPUT_PRESS, 160, 120, 3));
+        if (f > 1300 && f < 1360) sessionInput(mouseEvent(INPUT_MOVE, 160 + (f - 1300), 120));
+        if (f == 1360) sessionInput(mouseEvent(INPUT_RELEASE, 220, 120, 3));
+        if (f == 1400) sessionInput(keyEvent(INPUT_KEY_DOWN, 27)), sessionInput(keyEvent(INPUT_KEY_UP, 27));
     });
     InputRecording recording;
     std::string error;
@@ -195,7 +197,7 @@ TEST(Recording, AReplayDrawsTheRecordedVisitFrameForFrame) {
     EXPECT_GT(recording.events.size(), 150u);
     SessionOptions replay{w, h, false, "", &recording};
     const std::vector<uint64_t> replayed = hashedFrames(replay, 1L << 30, [](int f) {
-        if (f == 0) sessionKeyDown('A');  // a person's input does not reach a replay
+        if (f == 0) sessionInput(keyEvent(INPUT_KEY_DOWN, 'A'));  // a person's input does not reach a replay
     });
     ASSERT_EQ(replayed.size(), recorded.size());
     for (size_t i = 0; i < recorded.size(); ++i) ASSERT_EQ(replayed[i], recorded[i]) << "frame " << i;

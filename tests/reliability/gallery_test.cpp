@@ -74,26 +74,26 @@ TEST(Gallery, VisitorPlaysEachSeasonInTurnAndAPersonTakesOverAtOnce) {
     // The next visit (Spring again) is under way; a person moves the mouse: the visitor lets go of
     // everything it held and the scene is the person's.
     while (!(appStateId() == APP_SEASON && sceneInteracting(appCurrentSeason()))) frame(true);
-    sessionMouseMove(10, 10);
+    sessionInput(mouseEvent(INPUT_MOVE, 10, 10));
     frame(true);
     ASSERT_EQ(appStateId(), APP_SEASON);
     for (int i = 0; i < 600; ++i) frame(true);
     EXPECT_EQ(appChosenSeason(), 0);  // nobody left the scene for the person
 
     // Escape leaves the scene; Escape on the menu returns to the cycle instead of closing the piece.
-    sessionKeyDown(VK_CODE_ESCAPE);
-    sessionKeyUp(VK_CODE_ESCAPE);
+    sessionInput(keyEvent(INPUT_KEY_DOWN, VK_CODE_ESCAPE));
+    sessionInput(keyEvent(INPUT_KEY_UP, VK_CODE_ESCAPE));
     ASSERT_TRUE(run.runUntil([] { return appStateId() == APP_MENU; }, 1000));
-    sessionKeyDown(VK_CODE_ESCAPE);
-    sessionKeyUp(VK_CODE_ESCAPE);
+    sessionInput(keyEvent(INPUT_KEY_DOWN, VK_CODE_ESCAPE));
+    sessionInput(keyEvent(INPUT_KEY_UP, VK_CODE_ESCAPE));
     for (int i = 0; i < 300 && appStateId() != APP_ENTERING_SEASON; ++i) frame(false);
     EXPECT_EQ(appStateId(), APP_ENTERING_SEASON);
     EXPECT_EQ(appChosenSeason(), 1);  // the season after the last one shown
 
     // Ctrl+Shift+Q closes it.
-    sessionKeyDown(VK_CODE_CONTROL);
-    sessionKeyDown(VK_CODE_SHIFT);
-    sessionKeyDown('Q');
+    sessionInput(keyEvent(INPUT_KEY_DOWN, VK_CODE_CONTROL));
+    sessionInput(keyEvent(INPUT_KEY_DOWN, VK_CODE_SHIFT));
+    sessionInput(keyEvent(INPUT_KEY_DOWN, 'Q'));
     EXPECT_TRUE(quitRequested());
     sessionFinish();
 }
@@ -116,9 +116,9 @@ TEST(Gallery, ADayUnattendedWithFlatMemory) {
         long intoHour = f % hour;
         if (intoHour >= 30 * 60 && intoHour < 31 * 60 && intoHour % 120 == 0) {
             int x = (int)(intoHour % 7) * w / 7, y = h / 2;
-            sessionMouseMove(x, y);
-            sessionMouseDown(x, y, 1);
-            sessionMouseUp(x, y, 1);
+            sessionInput(mouseEvent(INPUT_MOVE, x, y));
+            sessionInput(mouseEvent(INPUT_PRESS, x, y, 1));
+            sessionInput(mouseEvent(INPUT_RELEASE, x, y, 1));
         }
         frame(run, f % 60 == 0);  // drawn once a simulated second
         int state = appStateId();

@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "app/frame_timer.h"
+#include "system/frame_timer.h"
 #include "app/main_loop.h"
 #include "app/headless_run.h"
-#include "app/platform.h"
+#include "system/platform_hooks.h"
 #include "framework/application.h"
 
 namespace {

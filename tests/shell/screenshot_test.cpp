@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/headless_context.h"
-#include "app/screenshot.h"
-#include "app/window_size.h"
+#include "system/screenshot.h"
+#include "system/window_size.h"
 #include "render/gl.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/screenshot.h"
-#include "app/window_size.h"
+#include "system/screenshot.h"
+#include "system/window_size.h"
 #include "render/gl.h"
 #include "render/resource_texture.h"
 #include "tests/win32/win32_support.h"

@@ -13,23 +13,25 @@ namespace {
 
 std::vector<std::string> calls;
 
-void keyDown(int key) { calls.push_back("keyDown " + std::to_string(key)); }
-void keyUp(int key) { calls.push_back("keyUp " + std::to_string(key)); }
-void mouseMove(int x, int y) { calls.push_back("move " + std::to_string(x) + " " + std::to_string(y)); }
-void mouseDown(int x, int y, int button) {
-    calls.push_back("down " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(button));
-}
-void mouseUp(int x, int y, int button) {
-    calls.push_back("up " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(button));
+// Each event as the old handlers' names, so the expected lists read as calls.
+void collect(const InputEvent& e) {
+    const char* kinds[] = {"keyDown", "keyUp", "move", "down", "up"};
+    std::string line = kinds[e.kind];
+    if (e.kind == INPUT_KEY_DOWN || e.kind == INPUT_KEY_UP)
+        line += " " + std::to_string(e.key);
+    else
+        line += " " + std::to_string(e.x) + " " + std::to_string(e.y);
+    if (e.kind == INPUT_PRESS || e.kind == INPUT_RELEASE) line += " " + std::to_string(e.button);
+    calls.push_back(line);
 }
 
 class WindowProcedure : public ::testing::Test {
 protected:
     void SetUp() override {
         calls.clear();
-        win32InputHandlers() = Win32InputHandlers{keyDown, keyUp, mouseMove, mouseDown, mouseUp};
+        win32InputSink() = collect;
     }
-    void TearDown() override { resetWin32InputHandlers(); }
+    void TearDown() override { resetWin32InputSink(); }
     static void send(UINT message, WPARAM wParam, LPARAM lParam) {
         EXPECT_EQ(windowProc(nullptr, message, wParam, lParam), 0);
     }
@@ -38,7 +40,7 @@ protected:
 
 }  // namespace
 
-TEST_F(WindowProcedure, KeysAndButtonsReachTheHandlers) {
+TEST_F(WindowProcedure, KeysAndButtonsBecomeInputEvents) {
     send(WM_KEYDOWN, VK_F12, 0);
     send(WM_KEYUP, VK_ESCAPE, 0);
     send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20));

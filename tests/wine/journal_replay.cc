@@ -20,7 +20,7 @@
 
 #include "app/headless_run.h"
 #include "app/input_journal.h"
-#include "app/screenshot.h"
+#include "system/screenshot.h"
 #include "framework/application.h"
 
 namespace {
@@ -63,11 +63,11 @@ bool compareShots(const std::string& name, const std::string& mine, const std::s
 
 void apply(const JournalEvent& e) {
     std::string kind = e.kind;
-    if (kind == "key_down") onKeyDown(e.a);
-    if (kind == "key_up") onKeyUp(e.a);
-    if (kind == "move") onMouseMove(e.a, e.b);
-    if (kind == "down") onMouseDown(e.a, e.b, e.c);
-    if (kind == "up") onMouseUp(e.a, e.b, e.c);
+    if (kind == "key_down") appInput(keyEvent(INPUT_KEY_DOWN, e.a));
+    if (kind == "key_up") appInput(keyEvent(INPUT_KEY_UP, e.a));
+    if (kind == "move") appInput(mouseEvent(INPUT_MOVE, e.a, e.b));
+    if (kind == "down") appInput(mouseEvent(INPUT_PRESS, e.a, e.b, e.c));
+    if (kind == "up") appInput(mouseEvent(INPUT_RELEASE, e.a, e.b, e.c));
 }
 
 }  // namespace

@@ -6,17 +6,7 @@
 #include <string>
 #include <vector>
 
-enum InputKind { INPUT_KEY_DOWN, INPUT_KEY_UP, INPUT_MOVE, INPUT_PRESS, INPUT_RELEASE };
-
-struct InputEvent {
-    long frame = 0;   // updates run before the event was delivered
-    InputKind kind = INPUT_MOVE;
-    int key = 0;      // virtual-key code (key events)
-    int x = 0, y = 0, button = 0;  // window pixels and button 1, 3, 4, 5 (mouse events)
-};
-
-InputEvent keyEvent(InputKind kind, int key);
-InputEvent mouseEvent(InputKind kind, int x, int y, int button = 0);
+#include "system/input_event.h"
 
 struct InputRecording {
     int width = 0, height = 0;   // the screen the visit was made on
@@ -39,6 +29,3 @@ std::string recordingEnd(long endFrame);
 // the heights. The scenes' fixed vertical field of view and the menu, sized by the height and centred,
 // then see the same place; on the recording's own size every point stays where it was.
 void mapRecordedPoint(int fromWidth, int fromHeight, int toWidth, int toHeight, int& x, int& y);
-
-// Hands one event to the application's input handlers.
-void deliverToApplication(const InputEvent& e);

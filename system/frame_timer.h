@@ -17,7 +17,7 @@ public:
     float framesPerSecond = 0;
 
     // Reads the counter through `counter` and its rate through `frequencyOf`; both default to the
-    // platform's (app/platform.h).
+    // platform's (system/platform_hooks.h).
     explicit FrameTimer(float framesPerSecond, Counter counter = nullptr, Counter frequencyOf = nullptr);
 
     void start();

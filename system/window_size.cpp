@@ -1,4 +1,4 @@
-#include "app/window_size.h"
+#include "system/window_size.h"
 
 #include "render/gl.h"
 

@@ -1,4 +1,4 @@
-#include "app/platform.h"
+#include "system/platform_hooks.h"
 
 #include <chrono>
 #include <cstdio>

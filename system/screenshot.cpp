@@ -1,4 +1,4 @@
-#include "app/screenshot.h"
+#include "system/screenshot.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -1,6 +1,6 @@
-#include "app/frame_timer.h"
+#include "system/frame_timer.h"
 
-#include "app/platform.h"
+#include "system/platform_hooks.h"
 
 namespace {
 int64_t platformCounter() { return platformHooks().counter(); }

@@ -1,4 +1,4 @@
-#include "app/input_recording.h"
+#include "system/input_recording.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -6,13 +6,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "framework/application.h"
-
 namespace {
 
 const char* const kKindNames[] = {"key-down", "key-up", "move", "press", "release"};
-
-bool isMouse(InputKind kind) { return kind == INPUT_MOVE || kind == INPUT_PRESS || kind == INPUT_RELEASE; }
 
 // Whole decimal numbers separated by single spaces, nothing left over.
 bool readNumbers(std::istringstream& in, long* values, int count) {
@@ -23,22 +19,6 @@ bool readNumbers(std::istringstream& in, long* values, int count) {
 }
 
 }  // namespace
-
-InputEvent keyEvent(InputKind kind, int key) {
-    InputEvent e;
-    e.kind = kind;
-    e.key = key;
-    return e;
-}
-
-InputEvent mouseEvent(InputKind kind, int x, int y, int button) {
-    InputEvent e;
-    e.kind = kind;
-    e.x = x;
-    e.y = y;
-    e.button = button;
-    return e;
-}
 
 bool parseRecording(const std::string& text, InputRecording& out, std::string& error) {
     out = InputRecording();
@@ -112,7 +92,7 @@ bool parseRecording(const std::string& text, InputRecording& out, std::string& e
         e.frame = frame;
         e.kind = (InputKind)kind;
         long v[3] = {0, 0, 0};
-        if (!isMouse(e.kind)) {
+        if (!isMouseEvent(e)) {
             if (!readNumbers(in, v, 1) || v[0] < 1 || v[0] > 255) return fail(kindName + " needs a key code, 1 to 255");
             e.key = (int)v[0];
         } else {
@@ -157,7 +137,7 @@ std::string recordingHeader(int width, int height, bool gallery) {
 
 std::string recordingLine(const InputEvent& e) {
     char line[96];
-    if (isMouse(e.kind) && e.kind != INPUT_MOVE)
+    if (isMouseEvent(e) && e.kind != INPUT_MOVE)
         std::snprintf(line, sizeof line, "%ld %s %d %d %d\n", e.frame, kKindNames[e.kind], e.x, e.y, e.button);
     else if (e.kind == INPUT_MOVE)
         std::snprintf(line, sizeof line, "%ld move %d %d\n", e.frame, e.x, e.y);
@@ -174,14 +154,4 @@ void mapRecordedPoint(int fromWidth, int fromHeight, int toWidth, int toHeight, 
     double scale = (double)toHeight / fromHeight;
     x = (int)((double)toWidth / 2 + ((double)x - (double)fromWidth / 2) * scale);
     y = (int)((double)y * scale);
-}
-
-void deliverToApplication(const InputEvent& e) {
-    switch (e.kind) {
-    case INPUT_KEY_DOWN: onKeyDown(e.key); break;
-    case INPUT_KEY_UP: onKeyUp(e.key); break;
-    case INPUT_MOVE: onMouseMove(e.x, e.y); break;
-    case INPUT_PRESS: onMouseDown(e.x, e.y, e.button); break;
-    case INPUT_RELEASE: onMouseUp(e.x, e.y, e.button); break;
-    }
 }

@@ -1,4 +1,4 @@
-// The real application (appInit, appUpdate, appDraw and the input handlers) run headless in an EGL
+// The real application (appInit, appUpdate, appDraw and appInput) run headless in an EGL
 // context on the frame clock, with input scripted by frame number and no real-time waiting.
 //
 //   HeadlessRun run(1024, 768);

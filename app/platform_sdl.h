@@ -1,5 +1,5 @@
 // The program on SDL2: the desktop-sized full-screen window with its OpenGL compatibility context,
-// the messages mapped onto the application's handlers, the frame loop. Returns the exit code.
+// the messages turned into input events for the session, the frame loop. Returns the exit code.
 #pragma once
 
 #include "app/command_line.h"

@@ -13,7 +13,7 @@ namespace {
 
 std::vector<std::string> calls;
 
-// Each event as the old handlers' names, so the expected lists read as calls.
+// Each event as one short line: kind, then key or position and button.
 void collect(const InputEvent& e) {
     const char* kinds[] = {"keyDown", "keyUp", "move", "down", "up"};
     std::string line = kinds[e.kind];

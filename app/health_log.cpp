@@ -10,6 +10,7 @@
 #endif
 
 #include "app/input_session.h"
+#include "app/opening_hours.h"
 #include "app/season_list.h"
 #include "framework/application.h"
 
@@ -40,11 +41,13 @@ void healthLogWrite(const char* event, const HealthFigures& f) {
     bool inSeason = !f.closed && (state == APP_ENTERING_SEASON || state == APP_SEASON);
     std::fprintf(healthLog,
                  "%04d-%02d-%02d %02d:%02d:%02d %s frames=%lld ups=%.1f dropped=%lld rss=%.1fMB state=%s "
-                 "season=%s by=%s\n",
+                 "season=%s by=%s",
                  now.tm_year + 1900, now.tm_mon + 1, now.tm_mday, now.tm_hour, now.tm_min, now.tm_sec, event,
                  f.frames, f.updatesPerSecond, f.dropped, (double)residentMemoryBytes() / (1024.0 * 1024.0),
                  f.closed ? "closed" : stateName(state), inSeason ? seasonName(appChosenSeason()) : "-",
                  sessionVisitorPlaying() ? "visitor" : "person");
+    if (f.closed && f.opensAt >= 0) std::fprintf(healthLog, " until=%s", clockText(f.opensAt).c_str());
+    std::fputc('\n', healthLog);
     std::fflush(healthLog);
 }
 
@@ -66,9 +69,14 @@ std::tm localTimeNow() {
 
 size_t residentMemoryBytes() {
 #if defined(_WIN32)
+    // Looked up, not imported: kernel32 has it from Windows 7 on, and an import would keep the program
+    // from starting on an older system.
+    using Query = BOOL(WINAPI*)(HANDLE, PROCESS_MEMORY_COUNTERS*, DWORD);
+    static Query query =
+        (Query)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "K32GetProcessMemoryInfo");
     PROCESS_MEMORY_COUNTERS counters;
     counters.cb = sizeof counters;
-    return K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) ? counters.WorkingSetSize : 0;
+    return query && query(GetCurrentProcess(), &counters, sizeof counters) ? counters.WorkingSetSize : 0;
 #else
     long pages = 0, resident = 0;
     std::FILE* statm = std::fopen("/proc/self/statm", "r");

@@ -7,7 +7,8 @@
 // local date and time; what happened (start, minute, state, closed, open, stop); frames drawn since
 // start; updates a second and frames dropped over the minute before (nothing counts while closed);
 // resident memory; the application's state ("closed" outside the opening hours) and the season on
-// show ("-" on none); who has the piece ("visitor" while the built-in visitor plays, else "person").
+// show ("-" on none); who has the piece ("visitor" while the built-in visitor plays, else "person");
+// while closed, when the hours begin again ("until=09:00").
 #pragma once
 
 #include <cstddef>
@@ -19,6 +20,7 @@ struct HealthFigures {
     double updatesPerSecond = 0;
     long long dropped = 0;
     bool closed = false;
+    int opensAt = -1;  // while closed, the minute of the day the hours begin again (-1: never)
 };
 
 // Opens `path` for appending ("-": standard error, which a service's journal keeps); false when it

@@ -79,14 +79,16 @@ struct Watch {
         if (!open) close();
     }
 
-    bool openNow() const {
-        if (exhibition.hours.ranges.empty()) return true;
-        return openAt(exhibition.hours, hooks.minuteOfDay ? hooks.minuteOfDay() : systemMinuteOfDay());
-    }
+    int minuteNow() const { return hooks.minuteOfDay ? hooks.minuteOfDay() : systemMinuteOfDay(); }
+    bool openNow() const { return exhibition.hours.ranges.empty() || openAt(exhibition.hours, minuteNow()); }
 
     void write(const char* event) {
         if (!healthLogActive()) return;
         figures.closed = !open;
+        if (!open) {
+            int minute = minuteNow(), change = minutesUntilChange(exhibition.hours, minute);
+            figures.opensAt = change < 0 ? -1 : (minute + change) % (24 * 60);
+        }
         healthLogWrite(event, figures);
         loggedState = appStateId();
         loggedVisitor = sessionVisitorPlaying();
@@ -115,19 +117,19 @@ struct Watch {
         int64_t now = timer.readCounter();
         if (now - lastLook < timer.frequency) return;
         lastLook = now;
-        if (now - minuteStart >= 60 * timer.frequency) {
-            figures.updatesPerSecond = (double)minuteFrames * (double)timer.frequency / (double)(now - minuteStart);
-            write("minute");
-            figures.dropped = 0;
-            minuteFrames = 0;
-            minuteStart = now;
-        }
         if (openNow() != open) {
             open = !open;
             if (open)
                 reopen();
             else
                 close();
+        }
+        if (now - minuteStart >= 60 * timer.frequency) {
+            figures.updatesPerSecond = (double)minuteFrames * (double)timer.frequency / (double)(now - minuteStart);
+            write("minute");
+            figures.dropped = 0;
+            minuteFrames = 0;
+            minuteStart = now;
         }
         if (!open) ping(now);
     }

@@ -85,8 +85,8 @@ TEST(OpeningHours, GoodAndBadValues) {
     }
 }
 
-// The real main loop on a fake microsecond counter and a local clock that follows it, from 17:59 with
-// the hours 09:00-18:00,18:02-23:00: a minute of frames, two minutes closed, then the piece opens
+// The real main loop on a fake microsecond counter and a local clock that follows it, from 17:58:30
+// with the hours 09:00-18:00,18:02-23:00: 90 s of frames, two minutes closed, then the piece opens
 // again. NOTIFY_SOCKET names the test's own socket; the health log goes to a file.
 TEST(Kiosk, HoursCloseAndOpenTheWatchdogHearsAndTheLogSaysSo) {
     Scratch scratch;
@@ -114,7 +114,7 @@ TEST(Kiosk, HoursCloseAndOpenTheWatchdogHearsAndTheLogSaysSo) {
     heard.clear();
     drawn = drawnClosed = 0;
     blackWhenClosed = true;
-    static auto clock = [] { return (minute(17, 59) + (int)(now / 60000000)) % (24 * 60); };
+    static auto clock = [] { return (minute(17, 58) + (int)((now + 30000000) / 60000000)) % (24 * 60); };
     static auto listen = [] {
         char text[64];
         for (ssize_t n; (n = recv(listener, text, sizeof text - 1, MSG_DONTWAIT)) > 0;)
@@ -175,12 +175,13 @@ TEST(Kiosk, HoursCloseAndOpenTheWatchdogHearsAndTheLogSaysSo) {
     // The health log: start, the states of the opening, the minute, closed, open, stop.
     std::ifstream file(scratch.path + "/health.log");
     const std::regex line(
-        R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d (\w+) frames=(\d+) ups=([\d.]+) dropped=(\d+) rss=[\d.]+MB state=(\w+) season=[-\w]+ by=(visitor|person))");
+        R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d (\w+) frames=(\d+) ups=([\d.]+) dropped=(\d+) rss=[\d.]+MB state=(\w+) season=[-\w]+ by=(visitor|person)( until=18:02)?)");
     std::vector<std::string> events;
     for (std::string text; std::getline(file, text);) {
         std::smatch m;
         ASSERT_TRUE(std::regex_match(text, m, line)) << text;
         events.push_back(m[1].str() + " " + m[5].str());
+        EXPECT_EQ(m[5] == "closed", m[7].matched) << text;  // closed, and until when
         if (m[1] == "minute" && m[5] == "menu") {
             EXPECT_GE(std::stol(m[2]), 3590) << text;
             EXPECT_GE(std::stod(m[3]), 59.5) << text;

@@ -5,7 +5,7 @@
 //   2026-12-07 21:31:00 minute frames=3600 ups=60.0 dropped=0 rss=96.4MB state=season season=spring by=visitor
 //
 // local date and time; what happened (start, minute, state, closed, open, stop); frames drawn since
-// start; updates a second and frames dropped over the minute before (nothing counts while closed);
+// start; updates a second and frames dropped over the last whole minute (nothing counts while closed);
 // resident memory; the application's state ("closed" outside the opening hours) and the season on
 // show ("-" on none); who has the piece ("visitor" while the built-in visitor plays, else "person");
 // while closed, when the hours begin again ("until=09:00").

@@ -68,6 +68,7 @@ struct Watch {
     bool readySent = false;
     int64_t lastLook, lastPing, minuteStart;
     long minuteFrames = 0;
+    long long minuteDropped = 0;
     HealthFigures figures;
     int loggedState = -1;
     bool loggedVisitor = false;
@@ -107,7 +108,7 @@ struct Watch {
         ++minuteFrames;
         // The timer never makes up a late frame: each whole period it fired late is one frame lost.
         if (timer.ticksPerFrame > 0 && timer.now - due > timer.ticksPerFrame)
-            figures.dropped += (timer.now - due) / timer.ticksPerFrame;
+            minuteDropped += (timer.now - due) / timer.ticksPerFrame;
         ping(timer.now);
         if (appStateId() != loggedState || sessionVisitorPlaying() != loggedVisitor) write("state");
     }
@@ -126,8 +127,9 @@ struct Watch {
         }
         if (now - minuteStart >= 60 * timer.frequency) {
             figures.updatesPerSecond = (double)minuteFrames * (double)timer.frequency / (double)(now - minuteStart);
+            figures.dropped = minuteDropped;
             write("minute");
-            figures.dropped = 0;
+            minuteDropped = 0;
             minuteFrames = 0;
             minuteStart = now;
         }

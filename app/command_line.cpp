@@ -8,7 +8,7 @@
 namespace {
 
 const char kUsage[] =
-    "usage: velmora [--gallery] [--record-input FILE]\n"
+    "usage: velmora [--gallery] [--record-input FILE] [--hours HH:MM-HH:MM[,...]] [--log FILE]\n"
     "       velmora --replay FILE\n"
     "       velmora --render FILE [--out DIR] [--video OUT.mp4] [--size WxH] [--frames A-B]\n"
     "       velmora --help\n"
@@ -19,6 +19,11 @@ const char kUsage[] =
     "                        plays each season in turn; any input hands the piece back at once; Escape\n"
     "                        on the menu returns to the cycle and Ctrl+Shift+Q quits\n"
     "  --record-input FILE   write every mouse and key event with its frame number to FILE\n"
+    "  --hours 09:00-18:00   opening hours, local time; several ranges separated by commas, a range\n"
+    "                        may cross midnight; outside them the screen is black and the piece rests,\n"
+    "                        and it starts from its opening when they begin\n"
+    "  --log FILE            append a health line to FILE every minute and at every change\n"
+    "                        (FILE '-': standard error)\n"
     "  --replay FILE         play a recording back in the window (Escape or closing the window stops)\n"
     "  --render FILE         play a recording offscreen, with no window, and write its frames:\n"
     "    --out DIR           as DIR/frame_000000.png, ... (numbered by frame)\n"
@@ -56,6 +61,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& out, std::
     out = CommandLine();
     bool renderOnly = false;  // an option that only --render takes was given
     const char* renderOption = "";
+    const char* kioskOption = nullptr;  // --hours or --log, which go only with the live piece
     for (int i = 1; i < argc; ++i) {
         std::string option = argv[i] ? argv[i] : "";
         auto value = [&](const char*& v) {
@@ -75,6 +81,11 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& out, std::
         } else if (option == "--record-input") {
             if (!value(v)) return false;
             out.recordPath = v;
+        } else if (option == "--hours" || option == "--log") {
+            if (!value(v)) return false;
+            if (option == "--log") out.logPath = v;
+            if (option == "--hours" && !parseOpeningHours(v, out.hours, error)) return false;
+            kioskOption = argv[i - 1];
         } else if (option == "--replay" || option == "--render") {
             if (!value(v)) return false;
             if (out.mode != CommandLine::PLAY) {
@@ -126,6 +137,14 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& out, std::
     if (out.mode != CommandLine::PLAY && (out.gallery || !out.recordPath.empty())) {
         error = std::string(out.gallery ? "--gallery" : "--record-input") +
                 " does not go with --replay or --render (a recording says whether it was made in the gallery)";
+        return false;
+    }
+    if (kioskOption && out.mode != CommandLine::PLAY) {
+        error = std::string(kioskOption) + " does not go with --replay or --render";
+        return false;
+    }
+    if (!out.hours.ranges.empty() && !out.recordPath.empty()) {
+        error = "--hours does not go with --record-input (the piece starts anew when the hours begin)";
         return false;
     }
     return true;

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "app/opening_hours.h"
+
 struct CommandLine {
     enum Mode { PLAY, HELP, REPLAY, RENDER };
     Mode mode = PLAY;
@@ -14,6 +16,9 @@ struct CommandLine {
     std::string videoPath;         // --video OUT.mp4: frames piped into ffmpeg
     int width = 0, height = 0;     // --size WxH; 0: the recording's own size
     long firstFrame = 0, lastFrame = -1;  // --frames A-B, inclusive; -1: to the end
+    // Left running where it is shown:
+    OpeningHours hours;            // --hours 09:00-18:00,...: none given, always open
+    std::string logPath;           // --log FILE: the health log, appended to
 };
 
 // Fills `out` from argv[1..argc-1]. On a mistake returns false with a one-line `error`

@@ -66,6 +66,13 @@ void sessionFinish() {
     session = nullptr;
 }
 
+void sessionRestart() {
+    if (!session) return;
+    session->frame = 0;
+    session->nextReplayEvent = 0;
+    if (session->gallery) session->gallery.reset(new Gallery(session->options.width, session->options.height));
+}
+
 void sessionInput(const InputEvent& event) {
     inputJournalRecord(event);
     if (!session) {
@@ -102,3 +109,5 @@ long sessionFrame() { return session ? session->frame : 0; }
 bool sessionReplayOver() {
     return session && session->options.replay && session->frame >= session->options.replay->endFrame;
 }
+
+bool sessionVisitorPlaying() { return session && session->gallery && session->gallery->visitorPlaying(); }

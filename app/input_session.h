@@ -27,6 +27,9 @@ bool sessionStartFromCommandLine(const CommandLine& options, const InputRecordin
                                  std::string& error);
 // Writes the recording's end line and closes it; the session is over.
 void sessionFinish();
+// The piece started again from its opening (the opening hours began): frames count from 0 again and
+// the gallery starts afresh. A recording going on is not restarted (--hours goes without one).
+void sessionRestart();
 
 // The person's input, as the platform layer reads it.
 void sessionInput(const InputEvent& e);
@@ -35,3 +38,5 @@ void sessionBeforeFrame();
 long sessionFrame();
 // A replay has played all its frames.
 bool sessionReplayOver();
+// The gallery's built-in visitor is playing a visit.
+bool sessionVisitorPlaying();

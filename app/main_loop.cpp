@@ -10,9 +10,15 @@
 #endif
 
 #include "system/frame_timer.h"
+#include "app/health_log.h"
 #include "app/input_journal.h"
+#include "app/input_session.h"
+#include "app/season_list.h"
+#include "app/service_notify.h"
 #include "system/platform_hooks.h"
 #include "framework/application.h"
+#include "render/gl.h"
+#include "render/random_generator.h"
 
 namespace {
 // Margins that keep frames on time: waking from a message wait can be a millisecond late, from a
@@ -46,6 +52,111 @@ void recordFrame(FrameLog& log, const FrameTimer& timer, int64_t due, int64_t cp
     }
 }
 
+
+int systemMinuteOfDay() {
+    std::tm now = localTimeNow();
+    return now.tm_hour * 60 + now.tm_min;
+}
+
+// What the loop keeps for a piece shown unattended: whether it is open, the service manager's pings
+// and the health log's figures, all on the frame timer's counter.
+struct Watch {
+    FrameTimer& timer;
+    const MainLoopHooks& hooks;
+    const Exhibition& exhibition;
+    bool open = true;
+    bool readySent = false;
+    int64_t lastLook, lastPing, minuteStart;
+    long minuteFrames = 0;
+    long long minuteDropped = 0;
+    HealthFigures figures;
+    int loggedState = -1;
+    bool loggedVisitor = false;
+
+    Watch(FrameTimer& t, const MainLoopHooks& h, const Exhibition& e) : timer(t), hooks(h), exhibition(e) {
+        lastLook = lastPing = minuteStart = timer.readCounter();
+        open = openNow();
+        write("start");
+        if (!open) close();
+    }
+
+    int minuteNow() const { return hooks.minuteOfDay ? hooks.minuteOfDay() : systemMinuteOfDay(); }
+    bool openNow() const { return exhibition.hours.ranges.empty() || openAt(exhibition.hours, minuteNow()); }
+
+    void write(const char* event) {
+        if (!healthLogActive()) return;
+        figures.closed = !open;
+        if (!open) {
+            int minute = minuteNow(), change = minutesUntilChange(exhibition.hours, minute);
+            figures.opensAt = change < 0 ? -1 : (minute + change) % (24 * 60);
+        }
+        healthLogWrite(event, figures);
+        loggedState = appStateId();
+        loggedVisitor = sessionVisitorPlaying();
+    }
+
+    // READY=1 the first time, WATCHDOG=1 after it, at most once a second.
+    void ping(int64_t now) {
+        if (readySent && now - lastPing < timer.frequency) return;
+        serviceNotify(readySent ? "WATCHDOG=1" : "READY=1");
+        readySent = true;
+        lastPing = now;
+    }
+
+    void frameDrawn(int64_t due) {
+        ++figures.frames;
+        ++minuteFrames;
+        // The timer never makes up a late frame: each whole period it fired late is one frame lost.
+        if (timer.ticksPerFrame > 0 && timer.now - due > timer.ticksPerFrame)
+            minuteDropped += (timer.now - due) / timer.ticksPerFrame;
+        ping(timer.now);
+        if (appStateId() != loggedState || sessionVisitorPlaying() != loggedVisitor) write("state");
+    }
+
+    // Once a second: the opening hours, the minute's line and, while closed, the watchdog.
+    void look() {
+        int64_t now = timer.readCounter();
+        if (now - lastLook < timer.frequency) return;
+        lastLook = now;
+        if (openNow() != open) {
+            open = !open;
+            if (open)
+                reopen();
+            else
+                close();
+        }
+        if (now - minuteStart >= 60 * timer.frequency) {
+            figures.updatesPerSecond = (double)minuteFrames * (double)timer.frequency / (double)(now - minuteStart);
+            figures.dropped = minuteDropped;
+            write("minute");
+            minuteDropped = 0;
+            minuteFrames = 0;
+            minuteStart = now;
+        }
+        if (!open) ping(now);
+    }
+
+    // The screen goes black, in both buffers, and stays so: nothing more is drawn until the hours begin.
+    void close() {
+        glClearColor(0, 0, 0, 1);
+        for (int buffer = 0; buffer < 2; ++buffer) {
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            platformHooks().swapBuffers();
+        }
+        write("closed");
+    }
+
+    // The piece from its opening, as at start: the same random numbers, the frame clock from now.
+    void reopen() {
+        randomReset();
+        appReleaseTextures();  // once a day for months: nothing of the last day may stay behind
+        appInit(exhibition.width, exhibition.height, seasonList());
+        sessionRestart();
+        timer.start();
+        write("open");
+    }
+};
+
 }  // namespace
 
 WaitPlan planWait(int64_t ticksLeft, int64_t frequency) {
@@ -57,10 +168,16 @@ WaitPlan planWait(int64_t ticksLeft, int64_t frequency) {
     return WaitPlan{0, 0};
 }
 
-void runMainLoop(FrameTimer& timer, const MainLoopHooks& hooks) {
+void runMainLoop(FrameTimer& timer, const MainLoopHooks& hooks, const Exhibition& exhibition) {
+    Watch watch(timer, hooks, exhibition);
     do {
         for (int handled = 1; hooks.handleMessage(); ++handled)
             if (handled >= kMessagesPerTurn && timer.ticksUntilDue() == 0) break;
+        watch.look();
+        if (!watch.open) {
+            if (!quitRequested()) hooks.waitForMessages(1000);
+            continue;
+        }
         int64_t due = timer.due;
         if (timer.frameDue()) {
             FrameLog* log = frameLog;
@@ -70,6 +187,7 @@ void runMainLoop(FrameTimer& timer, const MainLoopHooks& hooks) {
             inputJournalFrameDone();
             appDraw();
             if (log) recordFrame(*log, timer, due, cpuStart);
+            watch.frameDrawn(due);
             continue;
         }
         if (quitRequested()) break;
@@ -79,6 +197,7 @@ void runMainLoop(FrameTimer& timer, const MainLoopHooks& hooks) {
         else if (plan.sleepMicroseconds > 0)
             hooks.sleepMicroseconds(plan.sleepMicroseconds);
     } while (!quitRequested());
+    watch.write("stop");
 }
 
 void keepFreedMemory() {

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "app/opening_hours.h"
+
 class FrameTimer;
 
 struct MainLoopHooks {
@@ -12,6 +14,18 @@ struct MainLoopHooks {
     void (*waitForMessages)(int milliseconds);  // returns early when a message arrives
     void (*sleepMicroseconds)(int microseconds);
     void (*beforeFrame)() = nullptr;         // right before every appUpdate; may be null
+    int (*minuteOfDay)() = nullptr;          // the local time for the opening hours; null: the system's
+};
+
+// A piece left running where it is shown (--hours, --log). Outside its opening hours the screen is
+// black, nothing is updated or drawn, and the loop only waits on messages, a second at a time; when
+// the hours begin, the piece starts again from its opening (appInit on a screen of width x height, the
+// session afresh). With a health log open (app/health_log.h) the loop writes its lines. Run as a
+// systemd service (app/service_notify.h) it sends READY=1 once up, then WATCHDOG=1 about once a second:
+// from the frame path while open, from its waits while closed; a loop that hangs sends nothing more.
+struct Exhibition {
+    OpeningHours hours;  // none: always open
+    int width = 0, height = 0;
 };
 
 // How to wait when `ticksLeft` ticks (of `frequency` per second) remain before the next frame:
@@ -27,7 +41,7 @@ WaitPlan planWait(int64_t ticksLeft, int64_t frequency);
 // that never empties the queue, the turn ends once a frame is due and at least kMessagesPerTurn were
 // handled, so frames go on while input keeps coming (and input still moves when frames run late).
 const int kMessagesPerTurn = 32;
-void runMainLoop(FrameTimer& timer, const MainLoopHooks& hooks);
+void runMainLoop(FrameTimer& timer, const MainLoopHooks& hooks, const Exhibition& exhibition = Exhibition());
 
 // Tunes the C library's allocator for the software renderer, once, before the GL context is made:
 // freed memory stays in the process instead of going back to the system at once. The renderer frees

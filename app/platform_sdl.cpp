@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "system/frame_timer.h"
+#include "app/health_log.h"
 #include "app/input_session.h"
 #include "app/key_mapping.h"
 #include "app/main_loop.h"
@@ -124,6 +125,10 @@ int runSdlProgram(const CommandLine& options) {
         }
         std::fclose(file);
     }
+    if (!options.logPath.empty() && !healthLogOpen(options.logPath)) {
+        std::fprintf(stderr, "velmora: cannot write the log %s\n", options.logPath.c_str());
+        return 1;
+    }
     frameLogOpenFromEnvironment();  // VELMORA_FRAME_LOG: timing of start-up and of every frame
     keepFreedMemory();
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
@@ -210,9 +215,10 @@ int runSdlProgram(const CommandLine& options) {
     }
     if (!quitRequested()) {
         MainLoopHooks hooks{handleMessage, waitForMessages, sleepMicroseconds, beforeFrame};
-        runMainLoop(programFrameTimer(), hooks);
+        runMainLoop(programFrameTimer(), hooks, Exhibition{options.hours, drawableWidth, drawableHeight});
     }
     sessionFinish();
+    healthLogClose();
 
     SDL_GL_DeleteContext(context);
     SDL_DestroyWindow(window);  // leaves the desktop as it was

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "system/frame_timer.h"
+#include "app/health_log.h"
 #include "app/input_journal.h"
 #include "app/input_session.h"
 #include "app/main_loop.h"
@@ -166,6 +167,10 @@ int runWin32Program(HINSTANCE instance, const CommandLine& options) {
             return 1;
         }
     }
+    if (!options.logPath.empty() && !healthLogOpen(options.logPath)) {
+        MessageBoxA(nullptr, ("cannot write the log " + options.logPath).c_str(), "Velmora", MB_OK);
+        return 1;
+    }
     platformHooks().counter = performanceCounter;
     platformHooks().counterFrequency = performanceFrequency;
     platformHooks().messageBox = win32MessageBox;
@@ -242,9 +247,10 @@ int runWin32Program(HINSTANCE instance, const CommandLine& options) {
     }
     if (!quitRequested()) {
         MainLoopHooks hooks{handleMessage, waitForMessages, sleepMicroseconds, beforeFrame};
-        runMainLoop(programFrameTimer(), hooks);
+        runMainLoop(programFrameTimer(), hooks, Exhibition{options.hours, screenWidth, screenHeight});
     }
     sessionFinish();
+    healthLogClose();
     resetWin32InputSink();
 
     if (fullscreen) {

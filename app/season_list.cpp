@@ -17,3 +17,8 @@ const std::vector<SeasonMaker>& seasonList() {
                                                      make<SeasonWinter>};
     return seasons;
 }
+
+const char* seasonName(int index) {
+    static const char* const names[] = {"spring", "summer", "autumn", "winter"};
+    return index >= 0 && index < 4 && index < (int)seasonList().size() ? names[index] : "-";
+}

@@ -7,3 +7,5 @@
 #include "framework/application.h"
 
 const std::vector<SeasonMaker>& seasonList();
+// The name of the season at `index` in that list, in lower case ("spring"); "-" outside it.
+const char* seasonName(int index);

@@ -120,6 +120,14 @@ void drawCursor() {
 
 }  // namespace
 
+void appReleaseTextures() {
+    if (!app) return;
+    GLuint textures[2] = {app->sheetTexture, app->font ? app->font->texture : 0};
+    glDeleteTextures(2, textures);  // a name of 0 is passed over
+    app->sheetTexture = 0;
+    if (app->font) app->font->texture = 0;
+}
+
 void appInit(int screenWidth, int screenHeight, const std::vector<SeasonMaker>& seasonMakers) {
     delete app;
     app = new Application();

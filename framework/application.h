@@ -30,6 +30,9 @@ const int FRAME_PROGRAM_ENDS = 770;
 // Builds everything, the scenes from `seasons`; a GL context must be current. Calling it again starts
 // the application anew (tests do; the scenes are rebuilt).
 void appInit(int screenWidth, int screenHeight, const std::vector<SeasonMaker>& seasons);
+// Gives back the textures appInit made, in the GL context that is current, which must be the one they
+// were made in; for starting the piece anew in the same context (appInit again) without leaving them.
+void appReleaseTextures();
 void appUpdate();
 void appDraw();
 

@@ -23,6 +23,9 @@ bool Gallery::personInput(const InputEvent& e) {
         if (e.key == VK_CODE_CONTROL) ctrl = down;
         if (e.key == VK_CODE_SHIFT) shift = down;
     }
+    // A screenshot is taken of whatever is on show, the visitor's visit as well: F12 is not taking the
+    // piece over, and goes on to the application, which saves the picture.
+    if ((e.kind == INPUT_KEY_DOWN || e.kind == INPUT_KEY_UP) && e.key == VK_CODE_F12) return true;
     // Letting go of a key or button is not taking the piece over: it ends something already begun.
     // While the visitor plays it is dropped, as it would break a stroke of the visitor's own.
     if (release) return visit < 0;

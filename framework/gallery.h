@@ -20,7 +20,8 @@ class Gallery {
 public:
     Gallery(int screenWidth, int screenHeight);
 
-    // Input from a person, seen before the application gets it: the person takes the piece over.
+    // Input from a person, seen before the application gets it: the person takes the piece over
+    // (except with F12, the screenshot key, which leaves the visitor playing).
     // Returns whether the event goes on to the application; false for what the gallery answers
     // itself (Ctrl+Shift+Q quits, Escape on the menu returns to the cycle) and for a release while
     // the visitor plays.

@@ -3,6 +3,7 @@
 #   velmora.exe               the program: a PE32 GUI executable, linked statically, so that it needs
 #                             no DLL beyond Windows' own (checked below)
 #   velmora_win32_tests.exe   the Windows-only tests, which scripts/wine-smoke.sh runs under Wine
+#   velmora-gallery.bat       gallery mode started again after a crash (README: Kiosk on Windows)
 # Installs g++-mingw-w64-i686 (and the GoogleTest and stb sources the tests use) when missing.
 #   usage: build-windows.sh [--64] [build dir]
 # --64 builds the same sources for 64-bit Windows (a PE32+ executable, g++-mingw-w64-x86-64) into
@@ -58,3 +59,5 @@ for dll in $imports; do
   esac
 done
 echo "Built $exe: $format GUI, $(stat -c %s "$exe") bytes, imports only ${imports% }"
+# With Windows' line ends, which cmd.exe needs for its jumps to labels.
+sed 's/\r*$/\r/' "$root/packaging/velmora-gallery.bat" >"$build/velmora-gallery.bat"

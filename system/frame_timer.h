@@ -30,6 +30,8 @@ public:
     bool frameDueAtRefresh(int64_t slack);
     // Ticks left until a frame would fire (0 when one would fire now); for waiting between frames.
     int64_t ticksUntilDue();
+    // The counter as it reads now.
+    int64_t readCounter() const { return read(); }
 
 private:
     Counter read;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # What `cmake --install` and `cpack -G DEB` put where: the program, the desktop entry that starts it,
-# the icon in three sizes, and the Debian package's paths and dependencies.
+# the icon in three sizes, the gallery's systemd user unit, and the Debian package's paths and
+# dependencies.
 # usage: install_tree_test.sh <build dir>
 set -u
 build=$1
@@ -26,6 +27,25 @@ else
   fail "share/applications/velmora.desktop is missing"
 fi
 
+# The gallery as a user service: restarted after a crash or a hang, but not for ever.
+unit=$work/prefix/lib/systemd/user/velmora-gallery.service
+if [ -f "$unit" ]; then
+  for line in 'Type=notify' 'After=graphical-session.target' 'Restart=on-failure' 'ExecStart=velmora --gallery.*'; do
+    grep -qx "$line" "$unit" || fail "the unit lacks $line"
+  done
+  for key in WatchdogSec StartLimitIntervalSec StartLimitBurst; do
+    grep -qE "^$key=[1-9]" "$unit" || fail "the unit sets no $key"
+  done
+  if command -v systemd-analyze >/dev/null; then
+    mkdir -p "$work/unit" "$work/runtime"
+    sed "s|^ExecStart=velmora|ExecStart=$work/prefix/bin/velmora|" "$unit" >"$work/unit/velmora-gallery.service"
+    verdict=$(XDG_RUNTIME_DIR=$work/runtime systemd-analyze --user verify "$work/unit/velmora-gallery.service" 2>&1)
+    [ -z "$verdict" ] || fail "systemd-analyze verify: $verdict"
+  fi
+else
+  fail "lib/systemd/user/velmora-gallery.service is missing"
+fi
+
 for size in 48 128 256; do
   icon=$work/prefix/share/icons/hicolor/${size}x${size}/apps/velmora.png
   [ -f "$icon" ] || { fail "the ${size}x${size} icon is missing"; continue; }
@@ -42,11 +62,14 @@ if command -v cpack >/dev/null && command -v dpkg-deb >/dev/null; then
   if [ -n "$deb" ]; then
     contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
     for path in ./usr/bin/velmora ./usr/share/applications/velmora.desktop \
-                ./usr/share/icons/hicolor/256x256/apps/velmora.png; do
+                ./usr/share/icons/hicolor/256x256/apps/velmora.png ./usr/lib/systemd/user/velmora-gallery.service; do
       grep -qx "$path" <<<"$contents" || fail "the package lacks $path"
     done
     depends=$(dpkg-deb -f "$deb" Depends)
-    for dep in libsdl2-2.0-0 libgl1 libglu1-mesa libegl1 libopengl0 libstb0 libgl1-mesa-dri; do
+    deps="libsdl2-2.0-0 libgl1 libglu1-mesa libegl1 libopengl0 libstb0 libgl1-mesa-dri"
+    # libsystemd0 where the program was linked with it (built with libsystemd-dev installed).
+    objdump -p "$build/velmora" 2>/dev/null | grep -q 'NEEDED.*libsystemd' && deps="$deps libsystemd0"
+    for dep in $deps; do
       grep -qE "(^|, )$dep(,| |$)" <<<"$depends" || fail "the package does not depend on $dep"
     done
   else

@@ -42,7 +42,7 @@ HeadlessRun::~HeadlessRun() {
 bool HeadlessRun::ok() const { return context->ok(); }
 const std::string& HeadlessRun::error() const { return context->error(); }
 
-void HeadlessRun::step() {
+void HeadlessRun::step(bool drawn) {
     // Input scheduled for this frame arrives first, as the message pump drains before the frame.
     for (size_t i = 0; i < schedule.size();) {
         if (schedule[i].first <= frames) {
@@ -55,7 +55,10 @@ void HeadlessRun::step() {
     }
     headlessTicks += 1;
     appUpdate();
-    if (draw) appDraw();
+    if (drawn)
+        appDraw();
+    else if (draw)
+        appSkipDraw();
     frames += 1;
 }
 
@@ -63,7 +66,15 @@ bool HeadlessRun::runFrames(int n, bool captureLast) {
     for (int i = 0; i < n; ++i) {
         if (quitRequested()) return false;
         if (i == n - 1) captureNext = draw && captureLast;
-        step();
+        step(draw);
+    }
+    return !quitRequested();
+}
+
+bool HeadlessRun::skipFrames(int n) {
+    for (int i = 0; i < n; ++i) {
+        if (quitRequested()) return false;
+        step(false);
     }
     return !quitRequested();
 }
@@ -73,7 +84,7 @@ bool HeadlessRun::runUntil(const std::function<bool()>& done, int maxFrames) {
         if (done()) return true;
         if (quitRequested()) return false;
         captureNext = draw;
-        step();
+        step(draw);
     }
     return done();
 }

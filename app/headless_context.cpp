@@ -2,8 +2,8 @@
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
-#include <stb_image_write.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/framebuffer_sizes.h"
@@ -114,17 +114,13 @@ HeadlessContext::~HeadlessContext() {
 
 bool readFramePixels(int width, int height, unsigned char* rgbTopDown) {
     if (width <= 0 || height <= 0) return false;
-    std::vector<unsigned char> bottomUp((size_t)width * height * 3);
     glFinish();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgbTopDown);
+    // OpenGL gives the bottom row first: turn the picture over in place.
     size_t row = (size_t)width * 3;
-    for (int y = 0; y < height; ++y)
-        std::copy(bottomUp.begin() + (size_t)(height - 1 - y) * row,
-                  bottomUp.begin() + (size_t)(height - y) * row, rgbTopDown + (size_t)y * row);
+    for (int y = 0; y < height / 2; ++y)
+        std::swap_ranges(rgbTopDown + (size_t)y * row, rgbTopDown + (size_t)(y + 1) * row,
+                         rgbTopDown + (size_t)(height - 1 - y) * row);
     return glGetError() == GL_NO_ERROR;
-}
-
-bool writePng(const std::string& path, int width, int height, const unsigned char* rgbTopDown) {
-    return stbi_write_png(path.c_str(), width, height, 3, rgbTopDown, width * 3) != 0;
 }

@@ -4,6 +4,7 @@
 
 #include "app/headless_context.h"
 #include "app/input_session.h"
+#include "app/png_writer.h"
 #include "app/season_list.h"
 #include "framework/application.h"
 #include "framework/season.h"
@@ -142,6 +143,12 @@ Rgb HeadlessRun::pixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= w || y >= h || pixels.size() < (size_t)w * h * 3) return Rgb{0, 0, 0};
     const unsigned char* p = &pixels[((size_t)y * w + x) * 3];
     return Rgb{p[0], p[1], p[2]};
+}
+
+std::vector<unsigned char> HeadlessRun::takeLastFrame() {
+    std::vector<unsigned char> taken;
+    taken.swap(pixels);
+    return taken;
 }
 
 bool HeadlessRun::savePng(const std::string& path) const {

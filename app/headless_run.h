@@ -67,6 +67,7 @@ public:
 
     // The last drawn frame, before the cursor was drawn over it.
     const std::vector<unsigned char>& lastFrame() const { return pixels; }  // RGB, rows from the top
+    std::vector<unsigned char> takeLastFrame();  // the same, handed over (lastFrame() is then empty)
     Rgb pixel(int x, int y) const;
     bool savePng(const std::string& path) const;
 

@@ -85,7 +85,7 @@ void FrameWriter::write(Job& job) {
         problem = "cannot write " + path + ": " + std::generic_category().message(errno);
     if (go && pipe && std::fwrite(job.rgb.data(), 1, job.rgb.size(), pipe) != job.rgb.size())
         problem = "ffmpeg stopped taking frames";
-    if (!go && !dir.empty()) std::remove(partial.c_str());
+    if (!dir.empty() && (!go || !problem.empty())) std::remove(partial.c_str());
     hold.lock();
     if (failure.empty() && !problem.empty()) failure = problem;
     nextInOrder += 1;

@@ -81,6 +81,7 @@ TEST(Render, AFrameThatCannotBeWrittenFailsTheRender) {
               std::string::npos);
     EXPECT_TRUE(std::ifstream(frameFile(dir + "/out", 4)).good());
     EXPECT_FALSE(std::ifstream(frameFile(dir + "/out", 6)).good());
+    EXPECT_FALSE(std::ifstream(frameFile(dir + "/out", 5) + ".part").good());
     // An ffmpeg that takes no frames.
     std::ofstream(dir + "/ffmpeg") << "#!/bin/sh\nexit 1\n";
     chmod((dir + "/ffmpeg").c_str(), 0755);

@@ -2,10 +2,11 @@
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
-#include <stb_image_write.h>
 
+#include <algorithm>
 #include <vector>
 
+#include "app/framebuffer_sizes.h"
 #include "render/gl.h"
 
 namespace {
@@ -32,6 +33,38 @@ EGLDisplay sharedDisplay(std::string& failure) {
     return display;
 }
 
+// The config with exactly the program's framebuffer sizes (app/framebuffer_sizes.h). EGL sorts
+// configs that have at least the asked-for bits by other rules (more colour bits first, fewer depth
+// bits first), so the first one it offers may be 10-bit colour or 16-bit depth: the configs are
+// searched for the exact sizes, and the first offered is taken only when none has them.
+bool chooseConfig(EGLDisplay dpy, EGLConfig& chosen) {
+    const FramebufferSizes& s = kFramebufferSizes;
+    const EGLint wanted[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+                             EGL_RED_SIZE, s.red, EGL_GREEN_SIZE, s.green, EGL_BLUE_SIZE, s.blue,
+                             EGL_ALPHA_SIZE, s.alpha, EGL_DEPTH_SIZE, s.depth, EGL_STENCIL_SIZE, s.stencil,
+                             EGL_NONE};
+    EGLint count = 0;
+    if (!eglChooseConfig(dpy, wanted, nullptr, 0, &count) || count < 1) return false;
+    std::vector<EGLConfig> configs((size_t)count);
+    if (!eglChooseConfig(dpy, wanted, configs.data(), count, &count) || count < 1) return false;
+    chosen = configs[0];
+    for (EGLint i = 0; i < count; ++i) {
+        const EGLint attribute[6] = {EGL_RED_SIZE, EGL_GREEN_SIZE, EGL_BLUE_SIZE, EGL_ALPHA_SIZE, EGL_DEPTH_SIZE,
+                                     EGL_STENCIL_SIZE};
+        const int size[6] = {s.red, s.green, s.blue, s.alpha, s.depth, s.stencil};
+        bool exact = true;
+        for (int k = 0; k < 6 && exact; ++k) {
+            EGLint value = -1;
+            exact = eglGetConfigAttrib(dpy, configs[(size_t)i], attribute[k], &value) && value == size[k];
+        }
+        if (exact) {
+            chosen = configs[(size_t)i];
+            return true;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 HeadlessContext::HeadlessContext(int width, int height) : w(width), h(height) {
@@ -42,13 +75,9 @@ HeadlessContext::HeadlessContext(int width, int height) : w(width), h(height) {
         failure = "EGL cannot bind the desktop OpenGL API";
         return;
     }
-    const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                       EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
-                                       EGL_ALPHA_SIZE, 8, EGL_DEPTH_SIZE, 16, EGL_NONE};
     EGLConfig config;
-    EGLint count = 0;
-    if (!eglChooseConfig(dpy, configAttributes, &config, 1, &count) || count < 1) {
-        failure = "no EGL config with RGBA 8 and 16 depth bits";
+    if (!chooseConfig(dpy, config)) {
+        failure = "no EGL config for desktop OpenGL in a pbuffer";
         return;
     }
     const EGLint contextAttributes[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
@@ -85,17 +114,13 @@ HeadlessContext::~HeadlessContext() {
 
 bool readFramePixels(int width, int height, unsigned char* rgbTopDown) {
     if (width <= 0 || height <= 0) return false;
-    std::vector<unsigned char> bottomUp((size_t)width * height * 3);
     glFinish();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgbTopDown);
+    // OpenGL gives the bottom row first: turn the picture over in place.
     size_t row = (size_t)width * 3;
-    for (int y = 0; y < height; ++y)
-        std::copy(bottomUp.begin() + (size_t)(height - 1 - y) * row,
-                  bottomUp.begin() + (size_t)(height - y) * row, rgbTopDown + (size_t)y * row);
+    for (int y = 0; y < height / 2; ++y)
+        std::swap_ranges(rgbTopDown + (size_t)y * row, rgbTopDown + (size_t)(y + 1) * row,
+                         rgbTopDown + (size_t)(height - 1 - y) * row);
     return glGetError() == GL_NO_ERROR;
-}
-
-bool writePng(const std::string& path, int width, int height, const unsigned char* rgbTopDown) {
-    return stbi_write_png(path.c_str(), width, height, 3, rgbTopDown, width * 3) != 0;
 }

@@ -25,6 +25,5 @@ private:
     void* surface = nullptr;
 };
 
-// Reads the back buffer as RGB rows from the top. Writes an 8-bit RGB PNG; false on failure.
+// Reads the back buffer as RGB rows from the top; false on failure.
 bool readFramePixels(int width, int height, unsigned char* rgbTopDown);
-bool writePng(const std::string& path, int width, int height, const unsigned char* rgbTopDown);

@@ -4,6 +4,7 @@
 
 #include "app/headless_context.h"
 #include "app/input_session.h"
+#include "app/png_writer.h"
 #include "app/season_list.h"
 #include "framework/application.h"
 #include "framework/season.h"
@@ -42,7 +43,7 @@ HeadlessRun::~HeadlessRun() {
 bool HeadlessRun::ok() const { return context->ok(); }
 const std::string& HeadlessRun::error() const { return context->error(); }
 
-void HeadlessRun::step() {
+void HeadlessRun::step(bool drawn) {
     // Input scheduled for this frame arrives first, as the message pump drains before the frame.
     for (size_t i = 0; i < schedule.size();) {
         if (schedule[i].first <= frames) {
@@ -55,7 +56,10 @@ void HeadlessRun::step() {
     }
     headlessTicks += 1;
     appUpdate();
-    if (draw) appDraw();
+    if (drawn)
+        appDraw();
+    else if (draw)
+        appSkipDraw();
     frames += 1;
 }
 
@@ -63,7 +67,15 @@ bool HeadlessRun::runFrames(int n, bool captureLast) {
     for (int i = 0; i < n; ++i) {
         if (quitRequested()) return false;
         if (i == n - 1) captureNext = draw && captureLast;
-        step();
+        step(draw);
+    }
+    return !quitRequested();
+}
+
+bool HeadlessRun::skipFrames(int n) {
+    for (int i = 0; i < n; ++i) {
+        if (quitRequested()) return false;
+        step(false);
     }
     return !quitRequested();
 }
@@ -73,7 +85,7 @@ bool HeadlessRun::runUntil(const std::function<bool()>& done, int maxFrames) {
         if (done()) return true;
         if (quitRequested()) return false;
         captureNext = draw;
-        step();
+        step(draw);
     }
     return done();
 }
@@ -131,6 +143,12 @@ Rgb HeadlessRun::pixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= w || y >= h || pixels.size() < (size_t)w * h * 3) return Rgb{0, 0, 0};
     const unsigned char* p = &pixels[((size_t)y * w + x) * 3];
     return Rgb{p[0], p[1], p[2]};
+}
+
+std::vector<unsigned char> HeadlessRun::takeLastFrame() {
+    std::vector<unsigned char> taken;
+    taken.swap(pixels);
+    return taken;
 }
 
 bool HeadlessRun::savePng(const std::string& path) const {

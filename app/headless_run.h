@@ -39,6 +39,9 @@ public:
     // returning false, once the application has asked to quit. The last frame is read back for
     // lastFrame() unless `captureLast` is false.
     bool runFrames(int n, bool captureLast = true);
+    // Runs n frames that are not drawn (appSkipDraw): the frames drawn after them are the same as
+    // after drawn ones. What a render does before its first frame.
+    bool skipFrames(int n);
     // Runs until `done` holds (checked before each frame) or maxFrames have run; true if it held.
     bool runUntil(const std::function<bool()>& done, int maxFrames);
     // Schedules an action before the update of absolute frame number `frameNumber`.
@@ -64,6 +67,7 @@ public:
 
     // The last drawn frame, before the cursor was drawn over it.
     const std::vector<unsigned char>& lastFrame() const { return pixels; }  // RGB, rows from the top
+    std::vector<unsigned char> takeLastFrame();  // the same, handed over (lastFrame() is then empty)
     Rgb pixel(int x, int y) const;
     bool savePng(const std::string& path) const;
 
@@ -75,5 +79,5 @@ private:
     std::vector<std::pair<int, std::function<void()>>> schedule;
     std::vector<unsigned char> pixels;
     bool captureNext = false;
-    void step();
+    void step(bool drawn);
 };

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/headless_context.h"
+#include "app/frame_writer.h"
 #include "app/headless_run.h"
 #include "app/input_session.h"
 #include "framework/application.h"
@@ -91,28 +91,29 @@ int renderRecording(const CommandLine& options) {
         }
     }
 
-    int status = 0;
+    // The frames before the range are run without drawing them: the same state, a fraction of the
+    // time. Each drawn frame goes to the writer, which encodes and writes it beside the next drawing.
     auto began = std::chrono::steady_clock::now();
     long written = 0;
-    for (long frame = 0; frame <= last && status == 0; ++frame) {
-        sessionBeforeFrame();
-        bool wanted = frame >= first;
-        if (!run.runFrames(1, wanted)) break;  // the visit closed the piece
-        if (!wanted) continue;
-        const auto& pixels = run.lastFrame();
-        if (!options.outDir.empty()) {
-            char name[32];
-            std::snprintf(name, sizeof name, "/frame_%06ld.png", frame);
-            if (!writePng(options.outDir + name, w, h, pixels.data())) {
-                std::fprintf(stderr, "velmora: cannot write %s%s\n", options.outDir.c_str(), name);
-                status = 1;
+    std::string failure;
+    {
+        FrameWriter writer(w, h, options.outDir, video);
+        for (long frame = 0; frame <= last; ++frame) {
+            sessionBeforeFrame();
+            if (frame < first) {
+                if (!run.skipFrames(1)) break;  // the visit closed the piece
+                continue;
             }
+            if (!run.runFrames(1)) break;
+            if (!writer.add(frame, run.takeLastFrame())) break;
+            ++written;
         }
-        if (video && std::fwrite(pixels.data(), 1, pixels.size(), video) != pixels.size()) {
-            std::fprintf(stderr, "velmora: ffmpeg stopped taking frames\n");
-            status = 1;
-        }
-        ++written;
+        writer.finish(failure);
+    }
+    int status = 0;
+    if (!failure.empty()) {
+        std::fprintf(stderr, "velmora: %s\n", failure.c_str());
+        status = 1;
     }
     if (video && pclose(video) != 0 && status == 0) {
         std::fprintf(stderr, "velmora: ffmpeg failed to make %s\n", options.videoPath.c_str());

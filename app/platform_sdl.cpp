@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "system/frame_timer.h"
+#include "app/framebuffer_sizes.h"
 #include "app/health_log.h"
 #include "app/input_session.h"
 #include "app/key_mapping.h"
@@ -104,6 +105,20 @@ void beforeFrame() {
     sessionBeforeFrame();
 }
 
+// Screenshots match --render only when the window has the framebuffer sizes asked for, and a driver
+// may hand out others; said once on standard error. (Alpha is not compared: nothing reads it back.)
+void noteFramebufferSizes() {
+    const GLenum names[5] = {GL_RED_BITS, GL_GREEN_BITS, GL_BLUE_BITS, GL_DEPTH_BITS, GL_STENCIL_BITS};
+    GLint got[5] = {};
+    for (int i = 0; i < 5; ++i) glGetIntegerv(names[i], &got[i]);
+    const FramebufferSizes& s = kFramebufferSizes;
+    if (got[0] == s.red && got[1] == s.green && got[2] == s.blue && got[3] == s.depth && got[4] == s.stencil) return;
+    std::fprintf(stderr,
+                 "velmora: the window has %d/%d/%d colour, %d depth and %d stencil bits, not %d/%d/%d, %d and %d: "
+                 "its pictures may differ from --render in a few pixels\n",
+                 got[0], got[1], got[2], got[3], got[4], s.red, s.green, s.blue, s.depth, s.stencil);
+}
+
 }  // namespace
 
 int runSdlProgram(const CommandLine& options) {
@@ -162,10 +177,12 @@ int runSdlProgram(const CommandLine& options) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, kFramebufferSizes.red);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, kFramebufferSizes.green);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, kFramebufferSizes.blue);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, kFramebufferSizes.alpha);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, kFramebufferSizes.depth);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, kFramebufferSizes.stencil);
 
     platformHooks().counter = sdlCounter;
     platformHooks().counterFrequency = sdlFrequency;
@@ -197,6 +214,7 @@ int runSdlProgram(const CommandLine& options) {
         return 1;
     }
     SDL_GL_SetSwapInterval(0);  // the frame timer sets the pace, not the display
+    noteFramebufferSizes();
     resized();
     frameLogMark("context");
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "system/frame_timer.h"
+#include "app/framebuffer_sizes.h"
 #include "app/health_log.h"
 #include "app/input_journal.h"
 #include "app/input_session.h"
@@ -46,8 +47,9 @@ void win32MessageBox(const char* text, const char* caption) {
 void win32Swap() { SwapBuffers(deviceContext); }
 void win32HideCursor() { ShowCursor(FALSE); }
 
-// A fixed descriptor: RGBA, 32 colour bits, 16 depth bits, double-buffered, on the main plane. The
-// results are not checked: a context without the asked-for format still draws.
+// A fixed descriptor: RGBA with the program's colour, depth and stencil sizes (app/framebuffer_sizes.h,
+// the same as every other context), double-buffered, on the main plane. The results are not checked:
+// a context without the asked-for format still draws.
 void setupPixelFormat(HDC dc) {
     static_assert(sizeof(PIXELFORMATDESCRIPTOR) == 40, "descriptor size");
     PIXELFORMATDESCRIPTOR format;
@@ -56,8 +58,10 @@ void setupPixelFormat(HDC dc) {
     format.nVersion = 1;
     format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
     format.iPixelType = PFD_TYPE_RGBA;
-    format.cColorBits = 32;
-    format.cDepthBits = 16;
+    format.cColorBits = (BYTE)(kFramebufferSizes.red + kFramebufferSizes.green + kFramebufferSizes.blue);
+    format.cAlphaBits = (BYTE)kFramebufferSizes.alpha;
+    format.cDepthBits = (BYTE)kFramebufferSizes.depth;
+    format.cStencilBits = (BYTE)kFramebufferSizes.stencil;
     format.iLayerType = PFD_MAIN_PLANE;
     int index = ChoosePixelFormat(dc, &format);
     SetPixelFormat(dc, index, &format);

@@ -75,7 +75,6 @@ void setScenePerspective() {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(60, app->aspect, 1, 2048);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
@@ -283,6 +282,7 @@ void appDraw() {
     }
     case APP_SEASON:
         setScenePerspective();
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         app->currentSeason->draw();
         break;
     case APP_EXITING: {
@@ -303,6 +303,18 @@ void appDraw() {
     drawCursor();
     glFlush();
     platformHooks().swapBuffers();
+}
+
+void appSkipDraw() {
+    if (!app) return;
+    if (app->state == APP_SEASON) {
+        setScenePerspective();
+        app->currentSeason->skipDraw();
+    } else {
+        setOrthoProjection();
+    }
+    app->screenshotRequested = false;  // a frame not drawn has nothing to capture
+    drawCursor();  // small, and it leaves the fade and the GL state a drawn frame leaves
 }
 
 namespace {

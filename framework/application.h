@@ -35,6 +35,9 @@ void appInit(int screenWidth, int screenHeight, const std::vector<SeasonMaker>& 
 void appReleaseTextures();
 void appUpdate();
 void appDraw();
+// In place of appDraw for a frame nobody will see (a render skipping ahead): everything appDraw does
+// but the drawing, so that the frames drawn after it are the same to the last pixel. Much cheaper.
+void appSkipDraw();
 
 // All input reaches the application here, one event at a time, between updates.
 void appInput(const InputEvent& e);

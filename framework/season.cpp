@@ -7,6 +7,7 @@ void ASeason::init(int, int, BitmapFont*) { std::fputs("ASeason's init() was cal
 void ASeason::reset() { std::fputs("ASeason's reset() was called!\n", stdout); }
 void ASeason::update() { std::fputs("ASeason's update() was called!\n", stdout); }
 void ASeason::draw() { std::fputs("ASeason's draw() was called!\n", stdout); }
+void ASeason::skipDraw() {}
 void ASeason::keyPressed(int) { std::fputs("ASeason's keyPressed() was called!\n", stdout); }
 void ASeason::keyReleased(int) { std::fputs("ASeason's keyReleased() was called!\n", stdout); }
 void ASeason::mouseMoved(int, int) { std::fputs("ASeason's mouseMoved() was called!\n", stdout); }

@@ -12,6 +12,10 @@ public:
     virtual void reset();
     virtual void update();
     virtual void draw();
+    // A frame that is not drawn (a render skipping ahead to its first frame): does what draw() does
+    // besides drawing, so that the frames after it come out the same. Leaves the view the next
+    // update picks with (see render/view_picking.h) and advances what draw() advances.
+    virtual void skipDraw();
     virtual void keyPressed(int key);
     virtual void keyReleased(int key);
     virtual void mouseMoved(int x, int y);

@@ -52,6 +52,8 @@ public:
     void mouseReleased(int x, int y, int button) override;
     // Begins the fade-out; from the fade-in it continues from the whiteness reached.
     void startExiting() override;
+    // The camera's view, which every scene's draw() sets first.
+    void skipDraw() override { orbit.apply(); }
 
     int phase() const { return phaseId; }
     int frame() const { return clock; }

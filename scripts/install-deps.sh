@@ -7,7 +7,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config libsdl2-dev libegl-dev libopengl-dev libglu1-mesa-dev libgl1-mesa-dri
-          libstb-dev libx11-dev libsystemd-dev)
+          libstb-dev libpng-dev libx11-dev libsystemd-dev)
 case "${1:-}" in
   --test) packages+=(googletest libgtest-dev xvfb xauth xdotool libfreetype-dev libgif-dev fonts-dejavu-core) ;;
   --web) packages=(cmake make emscripten node-acorn libstb-dev python3) ;;

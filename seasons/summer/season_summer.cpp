@@ -159,6 +159,19 @@ void SeasonSummer::pickWaterPoint(int x, int y) {
     if (rayHitsPlane(ray, Vec3(0, 1, 0), Vec3(-1, 0, 0), hit)) net = hit;
 }
 
+// While the letters stand up, every drawn frame shrinks the fish's bends by the share unfolded.
+void SeasonSummer::dampUnfoldingBends() {
+    if (unfold == 360.0f) return;
+    const float k = (unfold - 270.0f) * 0.011111111f;
+    for (WordFish& f : swimmers)
+        for (float& b : f.bend) b *= k;
+}
+
+void SeasonSummer::skipDraw() {
+    SeasonScene::skipDraw();
+    dampUnfoldingBends();
+}
+
 void SeasonSummer::draw() {
     camera().apply();
     glColor3f(0, 0, 0);
@@ -171,11 +184,8 @@ void SeasonSummer::draw() {
     if (unfold == 360.0f) {
         for (const WordFish& f : swimmers) f.draw();
     } else {
-        const float k = (unfold - 270.0f) * 0.011111111f;
-        for (WordFish& f : swimmers) {
-            for (float& b : f.bend) b *= k;
-            f.drawUnfolding(unfold);
-        }
+        dampUnfoldingBends();
+        for (const WordFish& f : swimmers) f.drawUnfolding(unfold);
     }
     GlyphArrays::end();
     BitmapFont::end();

@@ -24,6 +24,7 @@ public:
     void init(int width, int height, BitmapFont* font) override;
     void reset() override;
     void draw() override;
+    void skipDraw() override;
 
     // One fish per word, full stop and comma of the story, in text order; one school per sentence.
     int fishCount() const { return swimmerCount; }
@@ -37,6 +38,7 @@ public:
     int schoolingCounter() const { return schoolingFrames; }  // frames of play, up to the delay
 
 private:
+    void dampUnfoldingBends();
     void stepPlay() override;
     void stepFadeOut() override { animateFish(); }
 

@@ -260,6 +260,12 @@ void SeasonWinter::draw() {
     drawFade();
 }
 
+void SeasonWinter::skipDraw() {
+    if (!ready()) return;
+    SeasonScene::skipDraw();
+    snowTree->stepSwayIfShown();
+}
+
 void SeasonWinter::buttonPressed(int button) {
     if (button == 1) ring->press();
 }

@@ -31,6 +31,7 @@ public:
     void init(int width, int height, BitmapFont* font) override;
     void reset() override;
     void draw() override;
+    void skipDraw() override;
 
     // One frame of all snow: caught by the branches, falling, fading near the ground and respawning.
     void stepSnow();

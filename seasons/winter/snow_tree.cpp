@@ -181,12 +181,17 @@ void SnowTree::stepSway() {
     sway.phase += sway.phaseStep;
 }
 
+bool SnowTree::stepSwayIfShown() {
+    if (alpha == 0 || branchCount == 0) return false;
+    stepSway();
+    return true;
+}
+
 void SnowTree::draw() {
-    if (alpha == 0 || branchCount == 0) return;
+    if (!stepSwayIfShown()) return;
     glColor4ub(75, 46, 18, static_cast<GLubyte>(std::clamp(alpha, 0, 255)));
     glPushMatrix();
     glRotatef(shakeAngle, 0, 1, 0);
-    stepSway();
     // The whole tree tilts back and forth about a horizontal axis across the pull direction.
     glRotatef(static_cast<float>(std::sin(sway.phase) * sway.amplitude), 1, 0, 0);
     glRotatef(-shakeAngle, 0, 1, 0);

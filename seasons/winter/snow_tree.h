@@ -88,6 +88,8 @@ public:
     void shake(float angle, float strength);
     // Advances the sway by one drawn frame (damping and phase); done by draw.
     void stepSway();
+    // What draw() does to the sway: one step, when the tree is shown at all. False when it is not.
+    bool stepSwayIfShown();
     void draw();
     // Lets every branch but the trunk catch the falling letters inside the tree's box.
     void collide(SnowLetter* letters, int count);

@@ -1,4 +1,4 @@
-# Sourced by the real-window tests: a scratch folder, Xvfb at 1024 x 768 and the program in its window,
+# Sourced by the real-window tests: a scratch folder, Xvfb (1024 x 768 unless asked) and the program in its window,
 # all taken down when the test's shell exits. The caller sets $velmora and may define fail().
 work=$(mktemp -d)
 xvfb_pid=
@@ -13,10 +13,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Xvfb on a display of its own choosing; DISPLAY names it.
+# Xvfb on a display of its own choosing, 1024 x 768 unless a size is given; DISPLAY names it.
 start_xvfb() {
   exec 3>"$work/display"
-  Xvfb -screen 0 1024x768x24 -displayfd 3 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  Xvfb -screen 0 "${1:-1024x768}x24" -displayfd 3 -nolisten tcp >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
   [ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }

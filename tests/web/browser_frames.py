@@ -5,6 +5,8 @@ the headless run's frame of the same input.
 
   browser_frames.py BUILD_WEB REFERENCE_TOOL OUT_DIR
   browser_frames.py --measure BUILD_WEB   the page's size, its start and its frame times at 1280x720
+  browser_frames.py --rates BUILD_WEB WxH...   updates a second per scene at each canvas size, and the
+                                               drawing buffer's pixels per CSS pixel at the end of each
 
 Midway the drawing context is lost and given back (WEBGL_lose_context); the frames after it must match
 as well.
@@ -417,6 +419,7 @@ def live_rates(build_web, width, height):
             time.sleep(5)
             last = page.value("velmoraTimes.slice(-1)[0]")
             rates[key] = 1000.0 * (last[0] - first[0]) / (last[3] - first[3])
+            rates[key + " resolution"] = page.value("canvas.width / canvas.clientWidth")
         def click(x, y):
             page.mouse("mousePressed", x, y, "left", 1)
             page.mouse("mouseReleased", x, y, "left")
@@ -483,6 +486,13 @@ def measure(build_web):
 def main():
     if sys.argv[1] == "--measure":
         return measure(sys.argv[2])
+    if sys.argv[1] == "--rates":
+        names = ["menu", "Spring", "Summer", "Autumn", "Winter"]
+        for size in sys.argv[3:]:
+            rates = live_rates(sys.argv[2], *map(int, size.split("x")))
+            print("%s: %s" % (size, ", ".join("%s %.1f (x%.2f)" % (k, rates[k], rates[k + " resolution"])
+                                               for k in names if k in rates)), flush=True)
+        return 0
     build_web, tool, out = sys.argv[1:4]
     os.makedirs(out, exist_ok=True)
     log_path = os.path.join(out, "chromium.log")

@@ -135,25 +135,6 @@ EM_BOOL key(int type, const EmscriptenKeyboardEvent* e, void*) {
 
 TouchGestures touch(sessionInput);
 
-// The canvas's touch pointers (the page's script hands them over): 0 down, 1 moved, 2 lifted or
-// cancelled; CSS pixels.
-extern "C" EMSCRIPTEN_KEEPALIVE void velmoraTouch(int kind, int id, double x, double y) {
-    if (testing || ended) return;
-    if (kind == 0) touch.down(id, (float)(x * appWidth / cssWidth), (float)(y * appHeight / cssHeight));
-    else if (kind == 1) touch.move(id, (float)(x * appWidth / cssWidth), (float)(y * appHeight / cssHeight));
-    else touch.up(id);
-}
-
-// The page's back control: Escape, pressed and let go.
-extern "C" EMSCRIPTEN_KEEPALIVE void velmoraBack() {
-    if (testing || ended) return;
-    sessionInput(keyEvent(INPUT_KEY_DOWN, 27));
-    sessionInput(keyEvent(INPUT_KEY_UP, 27));
-}
-
-// The device's pixel ratio changed without a resize (the window moved to another screen).
-extern "C" EMSCRIPTEN_KEEPALIVE void velmoraRefit() { fitCanvas(); }
-
 // The page's script gives the other pointers' events to the program: touch through Pointer Events
 // (none of the mouse events a browser makes up from touch), and a change of the device's pixel ratio
 // through a resolution query that is asked anew after each change.
@@ -202,6 +183,7 @@ EM_BOOL restored(int, const void*, void*) {
 // above 18 ms, or updates lost), the drawing buffer shrinks by a fifth a step, never below one pixel
 // per CSS pixel; once a few seconds have gone by at full pace it grows back a step, and a step up that
 // proves too much is tried again only after twice as long. The pictures are the same, only coarser.
+// A new size clears the canvas, so it is set only right before a frame is drawn.
 struct Pace {
     std::vector<double> intervals;
     double since = 0;     // the second's start, ms
@@ -211,14 +193,14 @@ struct Pace {
     bool justRaised = false;
 } pace;
 
-void adaptResolution(double time, double interval, bool ran) {
+void adaptResolution(double time, double interval, bool frameComing) {
     if (interval <= 0 || interval > 100) {  // a hidden page, or the first callback: start again
         pace = Pace{{}, time, 0, 0, pace.patience, false};
         return;
     }
     pace.intervals.push_back(interval);
-    pace.updates += ran;
-    if (time - pace.since < 1000) return;
+    pace.updates += frameComing;
+    if (time - pace.since < 1000 || !frameComing) return;
     std::sort(pace.intervals.begin(), pace.intervals.end());
     const double median = pace.intervals[pace.intervals.size() / 2];
     const double expected = (time - pace.since) * FRAMES_PER_SECOND / 1000.0;
@@ -288,9 +270,11 @@ EM_BOOL animationFrame(double time, void*) {
         runFrame();
     } else {
         int64_t slack = (int64_t)(refreshInterval * 1000.0 / 2);
-        bool ran = programFrameTimer().frameDueAtRefresh(slack);
-        if (ran) runFrame();
-        if (!fixedResolution) adaptResolution(time, interval, ran);
+        bool due = programFrameTimer().frameDueAtRefresh(slack);
+        if (!fixedResolution) adaptResolution(time, interval, due);
+        // The ratio as the frame is drawn as well: not every browser tells the query of a change.
+        if (due && std::min(emscripten_get_device_pixel_ratio(), 2.0) != deviceRatio) fitCanvas();
+        if (due) runFrame();
     }
     if (quitRequested()) {
         // The closing has played: a quiet page in place of a dead canvas.
@@ -304,6 +288,25 @@ EM_BOOL animationFrame(double time, void*) {
 void noCursor() { EM_ASM({ Module.canvas.style.cursor = 'none'; }); }
 
 }  // namespace
+
+// The canvas's touch pointers (the page's script hands them over): 0 down, 1 moved, 2 lifted or
+// cancelled; CSS pixels.
+extern "C" EMSCRIPTEN_KEEPALIVE void velmoraTouch(int kind, int id, double x, double y) {
+    if (testing || ended) return;
+    if (kind == 0) touch.down(id, (float)(x * appWidth / cssWidth), (float)(y * appHeight / cssHeight));
+    else if (kind == 1) touch.move(id, (float)(x * appWidth / cssWidth), (float)(y * appHeight / cssHeight));
+    else touch.up(id);
+}
+
+// The page's back control: Escape, pressed and let go.
+extern "C" EMSCRIPTEN_KEEPALIVE void velmoraBack() {
+    if (testing || ended) return;
+    sessionInput(keyEvent(INPUT_KEY_DOWN, 27));
+    sessionInput(keyEvent(INPUT_KEY_UP, 27));
+}
+
+// The device's pixel ratio changed without a resize (the window moved to another screen).
+extern "C" EMSCRIPTEN_KEEPALIVE void velmoraRefit() { fitCanvas(); }
 
 int runWebProgram() {
     platformHooks().counter = browserCounter;

@@ -194,7 +194,7 @@ struct Pace {
 } pace;
 
 void adaptResolution(double time, double interval, bool frameComing) {
-    if (interval <= 0 || interval > 100) {  // a hidden page, or the first callback: start again
+    if (interval <= 0 || interval > 1000) {  // a hidden page, or the first callback: start again
         pace = Pace{{}, time, 0, 0, pace.patience, false};
         return;
     }

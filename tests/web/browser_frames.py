@@ -195,15 +195,18 @@ def journal_watch(page, failures):
     """expect(what, lines, seconds, since): waits until every line (without its frame number; a line
     may be a pattern) is in the program's input journal after line `since`, and returns its length."""
     journal = lambda: page.value("Module.FS ? Module.FS.readFile('/input.journal', {encoding: 'utf8'}) : ''")
+    def lines_since(since):
+        return [l.split(" ", 1)[1] for l in (journal() or "").splitlines()[since or 0:]]
     def expect(what, lines, seconds=30, since=None):
         deadline, seen = time.time() + seconds, []
         while time.time() < deadline:
-            seen = [l.split(" ", 1)[1] for l in (journal() or "").splitlines()[since or 0:]]
+            seen = lines_since(since)
             if all(any(re.fullmatch(l, s) for s in seen) for l in lines):
                 return len(seen) + (since or 0)
             time.sleep(0.2)
         failures.append("%s: %s not in the journal (last lines: %s)" % (what, lines, seen[-6:]))
         return len(seen) + (since or 0)
+    expect.lines_since = lines_since
     return expect
 
 
@@ -361,12 +364,17 @@ def phone_input(build_web, out):
                 failures.append("portrait: the reading page's outline is not wholly in the %dx%d picture "
                                 "(dark rows %s, columns %s; phone_reading.png)" % (width, height, across, down))
             tap(195, 600)  # ends the reading
+            at = expect("a tap in the reading pause", ["down 390 1200 1", "up 390 1200 1"], since=at)
             page.touch("touchStart", (100, 500))
             page.touch("touchMove", (140, 520))
             page.touch("touchMove", (180, 540))
             page.touch("touchEnd")
+            drag = at
             at = expect("one finger", ["down 200 1000 1", "move 280 1040", "move 360 1080", "up 360 1080 1"],
                         since=at)
+            presses = [l for l in expect.lines_since(drag) if l.startswith("down")]
+            if presses != ["down 200 1000 1"]:
+                failures.append("one finger pressed %s: a mouse made up from touch as well?" % presses)
             page.touch("touchStart", (150, 500), (250, 500))
             page.touch("touchMove", (190, 500), (290, 500))
             page.touch("touchEnd")

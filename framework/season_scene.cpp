@@ -20,6 +20,8 @@ SeasonScene::SeasonScene(const SceneSettings& s)
       PHASE_PLAY(PHASE_SWING + 1),
       PHASE_FADE_OUT(PHASE_SWING + 2),
       settings(s),
+      readingDistance(s.swingFrom[2]),
+      playDistance(s.swingTo[2]),
       swing(settings.swingFrom.data(), settings.swingTo.data()) {
     // One clock: each phase starts where the one before it ends; play lasts a frame on it.
     fadeIn = {0, s.fadeInLength};
@@ -50,10 +52,20 @@ int SeasonScene::phaseLength(int id) const {
     return span ? span->length : 0;
 }
 
-// Straight above the page: distance 448.5, pitch 90, yaw 90.
+// Straight above the page: distance 448.5 (farther on a tall screen), pitch 90, yaw 90.
 void SeasonScene::placeCameraAbovePage() {
-    orbit.set(Vec3(0, 578.5f, 0), Vec3(0, 130, 0), Vec3(0, 1, 0));
+    orbit.set(Vec3(0, 130 + settings.swingFrom[2], 0), Vec3(0, 130, 0), Vec3(0, 1, 0));
     orbit.yaw = 90.0f;
+}
+
+// On a screen wider than the page (every landscape one) the page's depth fills the height and the
+// distances stay as they are. On a taller, narrower screen the camera stands back until the page's
+// width takes the share of the screen's width that its depth takes of the height, and the play view
+// stands back as far, so that what the scene is played with stays in view.
+float SeasonScene::portraitDistanceFactor() const {
+    if (screenHeight <= screenWidth) return 1.0f;
+    const float factor = (PAGE_WIDTH / PAGE_DEPTH) / (widthF / heightF);
+    return factor > 1.0f ? factor : 1.0f;
 }
 
 void SeasonScene::initScene(int width, int height, BitmapFont* font) {
@@ -62,6 +74,9 @@ void SeasonScene::initScene(int width, int height, BitmapFont* font) {
     widthF = (float)width;
     heightF = (float)height;
     glyphFont = font;
+    const float factor = portraitDistanceFactor();
+    settings.swingFrom[2] = readingDistance * factor;
+    settings.swingTo[2] = playDistance * factor;
     placeCameraAbovePage();
     initialised = true;
 }

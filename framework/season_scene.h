@@ -107,8 +107,10 @@ private:
     };
     const PhaseSpan* spanOf(int id) const;
     void placeCameraAbovePage();
+    float portraitDistanceFactor() const;
 
     SceneSettings settings;
+    float readingDistance, playDistance;  // the camera's distances on a landscape screen
     CameraTween swing;
     OrbitCamera orbit;
     BitmapFont* glyphFont = nullptr;

@@ -5,7 +5,10 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <map>
 #include <vector>
+
+#include <emscripten.h>
 
 namespace {
 
@@ -55,6 +58,25 @@ struct State {
     GLint texturingAt = -1, alphaTestAt = -1, alphaRefAt = -1;
 };
 State* gl = nullptr;
+
+// What a lost context takes with it and the layer gives back on restore: every texture's level 0 and
+// parameters (under the same name), the capabilities switched on, blending, clear colour, viewport.
+struct Texture {
+    std::vector<std::pair<GLenum, GLint>> parameters;
+    GLsizei width = 0, height = 0;
+    GLenum format = GL_RGBA, type = GL_UNSIGNED_BYTE;
+    std::vector<unsigned char> pixels;
+    bool mipmaps = false;
+};
+struct Kept {
+    std::map<GLuint, Texture> textures;
+    GLuint bound = 0;
+    std::map<GLenum, bool> capabilities;
+    GLenum blendSource = GL_ONE, blendDestination = GL_ZERO;
+    float clearColour[4] = {0, 0, 0, 0};
+    GLint viewport[4] = {0, 0, 0, 0};
+};
+Kept kept;
 
 State& state() {
     if (!gl) gl = new State();
@@ -278,35 +300,53 @@ void webglEnable(GLenum cap) {
     flush();
     if (cap == GL_TEXTURE_2D) state().texturing = true;
     else if (cap == GL_ALPHA_TEST) state().alphaTest = true;
-    else glEnable(cap);
+    else glEnable(cap), kept.capabilities[cap] = true;
 }
 
 void webglDisable(GLenum cap) {
     flush();
     if (cap == GL_TEXTURE_2D) state().texturing = false;
     else if (cap == GL_ALPHA_TEST) state().alphaTest = false;
-    else glDisable(cap);
+    else glDisable(cap), kept.capabilities[cap] = false;
 }
 
 void webglBlendFunc(GLenum source, GLenum destination) {
     flush();
     glBlendFunc(source, destination);
+    kept.blendSource = source;
+    kept.blendDestination = destination;
 }
 
 void webglBindTexture(GLenum target, GLuint texture) {
     flush();
     glBindTexture(target, texture);
+    kept.bound = texture;
 }
 
 void webglTexParameteri(GLenum target, GLenum name, GLint value) {
     flush();
     glTexParameteri(target, name, value);
+    if (kept.bound) kept.textures[kept.bound].parameters.emplace_back(name, value);
 }
 
 void webglTexImage2D(GLenum target, GLint level, GLint, GLsizei width, GLsizei height, GLint border,
                      GLenum format, GLenum type, const void* pixels) {
     flush();
     glTexImage2D(target, level, (GLint)format, width, height, border, format, type, pixels);
+    if (!kept.bound || level != 0 || type != GL_UNSIGNED_BYTE) return;
+    Texture& t = kept.textures[kept.bound];
+    const size_t bytes = (size_t)width * height * (format == GL_RGBA ? 4 : format == GL_RGB ? 3 : 1);
+    t.width = width;
+    t.height = height;
+    t.format = format;
+    t.type = type;
+    t.mipmaps = false;
+    t.pixels.assign(static_cast<const unsigned char*>(pixels), static_cast<const unsigned char*>(pixels) + (pixels ? bytes : 0));
+}
+
+void webglClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
+    glClearColor(r, g, b, a);
+    kept.clearColour[0] = r, kept.clearColour[1] = g, kept.clearColour[2] = b, kept.clearColour[3] = a;
 }
 
 void webglClear(GLbitfield mask) {
@@ -317,6 +357,7 @@ void webglClear(GLbitfield mask) {
 void webglViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
     flush();
     glViewport(x, y, width, height);
+    kept.viewport[0] = x, kept.viewport[1] = y, kept.viewport[2] = width, kept.viewport[3] = height;
 }
 
 void webglReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, void* pixels) {
@@ -534,5 +575,37 @@ GLint gluBuild2DMipmaps(GLenum target, GLint, GLsizei width, GLsizei height, GLe
                         const void* pixels) {
     webglTexImage2D(target, 0, (GLint)format, width, height, 0, format, type, pixels);
     glGenerateMipmap(target);
+    if (kept.bound) kept.textures[kept.bound].mipmaps = true;
     return 0;
+}
+
+void webglLayerRestore() {
+    // A restored context has none of the old objects: each texture name is given a new texture, so the
+    // names the program holds stay good, and is filled again.
+    EM_ASM({
+        for (var name in GL.textures) {
+            if (!GL.textures[name]) continue;
+            var texture = GLctx.createTexture();
+            texture.name = +name;
+            GL.textures[name] = texture;
+        }
+    });
+    state().program = 0;
+    webglLayerInit();
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    for (const auto& [name, t] : kept.textures) {
+        glBindTexture(GL_TEXTURE_2D, name);
+        for (const auto& [parameter, value] : t.parameters) glTexParameteri(GL_TEXTURE_2D, parameter, value);
+        if (t.width == 0) continue;
+        glTexImage2D(GL_TEXTURE_2D, 0, (GLint)t.format, t.width, t.height, 0, t.format, t.type,
+                     t.pixels.empty() ? nullptr : t.pixels.data());
+        if (t.mipmaps) glGenerateMipmap(GL_TEXTURE_2D);
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glBindTexture(GL_TEXTURE_2D, kept.bound);
+    for (const auto& [capability, on] : kept.capabilities) on ? glEnable(capability) : glDisable(capability);
+    glBlendFunc(kept.blendSource, kept.blendDestination);
+    glClearColor(kept.clearColour[0], kept.clearColour[1], kept.clearColour[2], kept.clearColour[3]);
+    glViewport(kept.viewport[0], kept.viewport[1], kept.viewport[2], kept.viewport[3]);
+    state().vertices.clear();
 }

@@ -39,6 +39,7 @@ typedef double GLdouble;
 #define glHint webglHint
 #define glFlush webglFlush
 #define glFinish webglFinish
+#define glClearColor webglClearColor
 #endif
 
 void webglEnable(GLenum cap);
@@ -58,6 +59,7 @@ void webglDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indi
 void webglHint(GLenum target, GLenum mode);
 void webglFlush();
 void webglFinish();
+void webglClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a);
 
 // Immediate mode.
 void glBegin(GLenum mode);
@@ -106,3 +108,7 @@ GLint gluBuild2DMipmaps(GLenum target, GLint internalFormat, GLsizei width, GLsi
 
 // Makes the layer's program and buffer: once, with the WebGL context current.
 bool webglLayerInit();
+// After a lost context came back: the program and buffer made again, every texture filled again under
+// its old name, and the state the program had set (capabilities, blending, clear colour, viewport).
+// The recorded shapes are vertex lists in memory and need nothing.
+void webglLayerRestore();

@@ -10,7 +10,7 @@ packages=(cmake g++ make pkg-config libsdl2-dev libegl-dev libopengl-dev libglu1
           libstb-dev libpng-dev libx11-dev libsystemd-dev)
 case "${1:-}" in
   --test) packages+=(googletest libgtest-dev xvfb xauth xdotool libfreetype-dev libgif-dev fonts-dejavu-core) ;;
-  --web) packages=(cmake make emscripten node-acorn libstb-dev python3) ;;
+  --web) packages=(cmake make g++ emscripten node-acorn libstb-dev python3) ;;
   --browser) packages=(chromium python3) ;;
 esac
 

@@ -14,7 +14,21 @@
   Module.printErr = function (text) { console.log(text); };
   Module.velmoraCapture = function (frame, width, height, pixels) {
     sent.push(post('/capture?frame=' + frame + '&width=' + width + '&height=' + height, pixels));
+    if (frame == 425) loseContext();
   };
+  // Once the menu is captured the drawing context is lost and given back; the later frames must match.
+  function loseContext() {
+    var lose = canvas.getContext('webgl').getExtension('WEBGL_lose_context');
+    canvas.addEventListener('webglcontextlost', function () {
+      sent.push(post('/context?lost', ''));
+      setTimeout(function () { lose.restoreContext(); }, 300);
+    }, {once: true});
+    canvas.addEventListener('webglcontextrestored', function () { sent.push(post('/context?restored', '')); },
+                            {once: true});
+    lose.loseContext();
+  }
+  // &fixed: the drawing buffer stays at the device's resolution whatever the pace.
+  Module.velmoraFixedResolution = query.has('fixed');
   // With &times: when each frame ended, its application state and season and how long its update and
   // draw calls took in the program (the browser draws afterwards), sent at the end (and kept in
   // window.velmoraTimes).

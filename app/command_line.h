@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "app/frame_smoothing.h"
+
 struct CommandLine {
     enum Mode { PLAY, HELP, REPLAY, RENDER };
     Mode mode = PLAY;
@@ -14,6 +16,7 @@ struct CommandLine {
     std::string videoPath;         // --video OUT.mp4: frames piped into ffmpeg
     int width = 0, height = 0;     // --size WxH; 0: the recording's own size
     long firstFrame = 0, lastFrame = -1;  // --frames A-B, inclusive; -1: to the end
+    SmoothingChoice smoothing;     // --exact, --samples N, --supersample N (--render only)
 };
 
 // Fills `out` from argv[1..argc-1]. On a mistake returns false with a one-line `error`

@@ -25,6 +25,9 @@ private:
     void* surface = nullptr;
 };
 
+// A GL entry point of the headless context by name (eglGetProcAddress).
+void* headlessGlProc(const char* name);
+
 // Reads the back buffer as RGB rows from the top. Writes an 8-bit RGB PNG; false on failure.
 bool readFramePixels(int width, int height, unsigned char* rgbTopDown);
 bool writePng(const std::string& path, int width, int height, const unsigned char* rgbTopDown);

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "app/headless_context.h"
 #include "app/headless_run.h"
@@ -60,14 +61,19 @@ int renderRecording(const CommandLine& options) {
         }
     }
 
-    HeadlessRun run(w, h);
+    // --supersample N: drawn at N times the size, each frame filtered down before it is written.
+    // Multisampled by default, however long it takes: a video is not drawn in real time.
+    int n = options.smoothing.supersample;
+    SmoothingChoice smoothing = options.smoothing;
+    if (smoothing.samples < 0) smoothing.samples = 4;
+    HeadlessRun run(w * n, h * n, true, smoothing);
     if (!run.ok()) {
         std::fprintf(stderr, "velmora: no offscreen OpenGL context (%s)\n", run.error().c_str());
         return 1;
     }
     SessionOptions session;
-    session.width = w;
-    session.height = h;
+    session.width = w * n;
+    session.height = h * n;
     session.replay = &recording;
     if (!sessionStart(session, error)) {
         std::fprintf(stderr, "velmora: %s\n", error.c_str());
@@ -94,12 +100,14 @@ int renderRecording(const CommandLine& options) {
     int status = 0;
     auto began = std::chrono::steady_clock::now();
     long written = 0;
+    std::vector<unsigned char> downscaled((size_t)w * h * 3);
     for (long frame = 0; frame <= last && status == 0; ++frame) {
         sessionBeforeFrame();
         bool wanted = frame >= first;
         if (!run.runFrames(1, wanted)) break;  // the visit closed the piece
         if (!wanted) continue;
-        const auto& pixels = run.lastFrame();
+        if (n > 1) downscaleFrame(run.lastFrame().data(), w * n, h * n, n, downscaled.data());
+        const auto& pixels = n > 1 ? downscaled : run.lastFrame();
         if (!options.outDir.empty()) {
             char name[32];
             std::snprintf(name, sizeof name, "/frame_%06ld.png", frame);

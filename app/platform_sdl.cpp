@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "system/frame_timer.h"
+#include "app/frame_smoothing.h"
 #include "app/input_session.h"
 #include "app/key_mapping.h"
 #include "app/main_loop.h"
@@ -20,6 +21,7 @@ namespace {
 SDL_Window* window = nullptr;
 // Drawable pixels per window unit (1 except on high-density screens), for mouse positions.
 float pointerScaleX = 1, pointerScaleY = 1;
+SmoothingChoice smoothing;  // from the command line
 
 int64_t sdlCounter() { return (int64_t)SDL_GetPerformanceCounter(); }
 int64_t sdlFrequency() { return (int64_t)SDL_GetPerformanceFrequency(); }
@@ -27,7 +29,10 @@ void sdlMessageBox(const char* text, const char* caption) {
     std::fprintf(stderr, "velmora: %s\n", text);
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption ? caption : "", text, nullptr);
 }
-void sdlSwap() { SDL_GL_SwapWindow(window); }
+void sdlSwap() {
+    SDL_GL_SwapWindow(window);
+    frameSmoothingNextFrame();
+}
 void sdlHideCursor() { SDL_ShowCursor(SDL_DISABLE); }
 
 void resized() {
@@ -37,6 +42,7 @@ void resized() {
     pointerScaleX = ww > 0 ? (float)w / ww : 1;
     pointerScaleY = wh > 0 ? (float)h / wh : 1;
     applyWindowSize(w, h);
+    programSmoothing().start(SDL_GL_GetProcAddress, w, h, smoothing);
 }
 
 int px(int x) { return (int)(x * pointerScaleX); }
@@ -167,6 +173,8 @@ int runSdlProgram(const CommandLine& options) {
     platformHooks().messageBox = sdlMessageBox;
     platformHooks().swapBuffers = sdlSwap;
     platformHooks().hideCursor = sdlHideCursor;
+    platformHooks().frameDrawn = frameSmoothingResolve;
+    smoothing = options.smoothing;
 
     // Full screen at the desktop's own mode: the monitor's resolution is never changed.
     int x = SDL_WINDOWPOS_UNDEFINED_DISPLAY(0), y = SDL_WINDOWPOS_UNDEFINED_DISPLAY(0);
@@ -193,6 +201,7 @@ int runSdlProgram(const CommandLine& options) {
     }
     SDL_GL_SetSwapInterval(0);  // the frame timer sets the pace, not the display
     resized();
+    std::printf("Renderer: %s\n", programSmoothing().description().c_str());
     frameLogMark("context");
 
     int drawableWidth = 0, drawableHeight = 0;
@@ -214,6 +223,7 @@ int runSdlProgram(const CommandLine& options) {
     }
     sessionFinish();
 
+    programSmoothing().stop();
     SDL_GL_DeleteContext(context);
     SDL_DestroyWindow(window);  // leaves the desktop as it was
     window = nullptr;

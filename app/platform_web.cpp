@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "system/frame_timer.h"
+#include "app/frame_smoothing.h"
 #include "app/input_journal.h"
 #include "app/input_session.h"
 #include "app/season_list.h"
@@ -59,6 +60,7 @@ void fitCanvas() {
 EM_BOOL resized(int, const EmscriptenUiEvent*, void*) {
     fitCanvas();
     applyWindowSize(width, height);
+    programSmoothing().start(nullptr, width, height, SmoothingChoice{testing, -1, 1});
     return EM_FALSE;
 }
 
@@ -183,7 +185,8 @@ int runWebProgram() {
     attributes.alpha = EM_FALSE;  // the clear colour's alpha of 0 must not show the page through
     attributes.depth = EM_TRUE;
     attributes.stencil = EM_FALSE;
-    attributes.antialias = EM_FALSE;
+    // Multisampled, except for the test harness, which compares the frames with exact headless ones.
+    attributes.antialias = EM_ASM_INT({ return Module.velmoraScript ? 0 : 1; }) ? EM_TRUE : EM_FALSE;
     attributes.premultipliedAlpha = EM_FALSE;
     attributes.majorVersion = 1;
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context(canvas, &attributes);
@@ -215,6 +218,7 @@ int runWebProgram() {
     emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, key);
 
     appInit(width, height, seasonList());
+    programSmoothing().start(nullptr, width, height, SmoothingChoice{testing, -1, 1});
     if (testing)
         appSetFrameReadyHook([]() {
             if (!script.captures(frames)) return;

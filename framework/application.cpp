@@ -287,6 +287,7 @@ void appDraw() {
     }
     }
 
+    platformHooks().frameDrawn();
     if (app->frameReadyHook) app->frameReadyHook();
     if (app->screenshotRequested) {
         captureScreenshot(app->screenWidth, app->screenHeight);

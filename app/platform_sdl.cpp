@@ -42,7 +42,7 @@ void resized() {
     pointerScaleX = ww > 0 ? (float)w / ww : 1;
     pointerScaleY = wh > 0 ? (float)h / wh : 1;
     applyWindowSize(w, h);
-    programSmoothing().start(SDL_GL_GetProcAddress, w, h, smoothing);
+    if (w > 0 && h > 0) programSmoothing().start(SDL_GL_GetProcAddress, w, h, smoothing);
 }
 
 int px(int x) { return (int)(x * pointerScaleX); }

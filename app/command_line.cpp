@@ -8,8 +8,8 @@
 namespace {
 
 const char kUsage[] =
-    "usage: velmora [--gallery] [--record-input FILE]\n"
-    "       velmora --replay FILE\n"
+    "usage: velmora [--gallery] [--record-input FILE] [--samples N | --exact]\n"
+    "       velmora --replay FILE [--samples N | --exact]\n"
     "       velmora --render FILE [--out DIR] [--video OUT.mp4] [--size WxH] [--frames A-B]\n"
     "               [--supersample 2|3|4]\n"
     "       velmora --help\n"

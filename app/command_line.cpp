@@ -9,8 +9,10 @@ namespace {
 
 const char kUsage[] =
     "usage: velmora [--gallery] [--record-input FILE] [--hours HH:MM-HH:MM[,...]] [--log FILE]\n"
-    "       velmora --replay FILE\n"
+    "               [--samples N | --exact]\n"
+    "       velmora --replay FILE [--samples N | --exact]\n"
     "       velmora --render FILE [--out DIR] [--video OUT.mp4] [--size WxH] [--frames A-B]\n"
+    "               [--supersample 2|3|4]\n"
     "       velmora --help\n"
     "\n"
     "Without options Velmora opens full screen and plays the opening and the menu of four seasons.\n"
@@ -30,6 +32,10 @@ const char kUsage[] =
     "    --video OUT.mp4     into ffmpeg (which must be installed), 60 frames a second\n"
     "    --size WxH          at this size (default: the size the recording was made at)\n"
     "    --frames A-B        only frames A to B (inclusive; the visit is still played from its start)\n"
+    "    --supersample N     draw at N times the size and filter down to it (2, 3 or 4)\n"
+    "  --samples N           multisampling: 0 (off), 2, 4 or 8 samples a pixel (default: what the\n"
+    "                        renderer holds 60 frames a second with; see docs/performance.md)\n"
+    "  --exact               the frames exactly as composed: no multisampling, no wider lines\n"
     "  --help                show this text\n"
     "\n"
     "The recording format is described in docs/recordings.md.\n";
@@ -121,6 +127,21 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& out, std::
             out.lastFrame = b;
             renderOnly = true;
             renderOption = argv[i - 1];
+        } else if (option == "--exact") {
+            out.smoothing.exact = true;
+        } else if (option == "--samples" || option == "--supersample") {
+            if (!value(v)) return false;
+            long n = 0;
+            bool samples = option == "--samples";
+            if (!parseNumber(v, 8, n) || (samples ? (n & (n - 1)) != 0 || n == 1 : n < 2 || n > 4)) {
+                error = option + (samples ? " takes 0, 2, 4 or 8" : " takes 2, 3 or 4") + ", not '" + v + "'";
+                return false;
+            }
+            (samples ? out.smoothing.samples : out.smoothing.supersample) = (int)n;
+            if (!samples) {
+                renderOnly = true;
+                renderOption = argv[i - 1];
+            }
         } else {
             error = "unknown option '" + option + "'";
             return false;
@@ -132,6 +153,10 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& out, std::
     }
     if (out.mode == CommandLine::RENDER && out.outDir.empty() && out.videoPath.empty()) {
         error = "--render needs --out DIR or --video OUT.mp4 (or both)";
+        return false;
+    }
+    if (out.smoothing.exact && (out.smoothing.samples > 0 || out.smoothing.supersample > 1)) {
+        error = "--exact does not go with --samples or --supersample";
         return false;
     }
     if (out.mode != CommandLine::PLAY && (out.gallery || !out.recordPath.empty())) {

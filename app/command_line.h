@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/opening_hours.h"
+#include "app/frame_smoothing.h"
 
 struct CommandLine {
     enum Mode { PLAY, HELP, REPLAY, RENDER };
@@ -19,6 +20,7 @@ struct CommandLine {
     // Left running where it is shown:
     OpeningHours hours;            // --hours 09:00-18:00,...: none given, always open
     std::string logPath;           // --log FILE: the health log, appended to
+    SmoothingChoice smoothing;     // --exact, --samples N, --supersample N (--render only)
 };
 
 // Fills `out` from argv[1..argc-1]. On a mistake returns false with a one-line `error`

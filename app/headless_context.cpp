@@ -112,6 +112,8 @@ HeadlessContext::~HeadlessContext() {
     eglReleaseThread();
 }
 
+void* headlessGlProc(const char* name) { return (void*)eglGetProcAddress(name); }
+
 bool readFramePixels(int width, int height, unsigned char* rgbTopDown) {
     if (width <= 0 || height <= 0) return false;
     glFinish();

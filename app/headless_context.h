@@ -25,5 +25,8 @@ private:
     void* surface = nullptr;
 };
 
+// A GL entry point of the headless context by name (eglGetProcAddress).
+void* headlessGlProc(const char* name);
+
 // Reads the back buffer as RGB rows from the top; false on failure.
 bool readFramePixels(int width, int height, unsigned char* rgbTopDown);

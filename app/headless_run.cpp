@@ -18,12 +18,15 @@ int64_t headlessCounter() { return headlessTicks; }
 int64_t headlessFrequency() { return 60; }
 }  // namespace
 
-HeadlessRun::HeadlessRun(int width, int height, bool drawFrames)
+HeadlessRun::HeadlessRun(int width, int height, bool drawFrames, const SmoothingChoice& smoothing)
     : w(width), h(height), draw(drawFrames), context(new HeadlessContext(width, height)) {
     if (!context->ok()) return;
     resetPlatformHooks();
     platformHooks().counter = headlessCounter;
     platformHooks().counterFrequency = headlessFrequency;
+    programSmoothing().start(headlessGlProc, width, height, smoothing);
+    platformHooks().frameDrawn = frameSmoothingResolve;
+    platformHooks().swapBuffers = frameSmoothingNextFrame;
     randomReset();
     appInit(width, height, seasonList());
     appSetFrameReadyHook([this]() {
@@ -36,6 +39,7 @@ HeadlessRun::HeadlessRun(int width, int height, bool drawFrames)
 }
 
 HeadlessRun::~HeadlessRun() {
+    if (context->ok()) programSmoothing().stop();  // its framebuffer goes with this context
     appSetFrameReadyHook(nullptr);
     resetPlatformHooks();
 }

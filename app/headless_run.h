@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "app/frame_smoothing.h"
+
 class HeadlessContext;
 class ASeason;
 
@@ -25,7 +27,9 @@ class HeadlessRun {
 public:
     // Makes the context and calls appInit. The random generator is put back to its starting state
     // first, so every run draws the same numbers. `drawFrames` false skips appDraw (simulation only).
-    HeadlessRun(int width = 1024, int height = 768, bool drawFrames = true);
+    // Frames are exact unless `smoothing` asks for multisampling and wider lines.
+    HeadlessRun(int width = 1024, int height = 768, bool drawFrames = true,
+                const SmoothingChoice& smoothing = SmoothingChoice{true, 0, 1});
     ~HeadlessRun();
 
     bool ok() const;
@@ -35,6 +39,10 @@ public:
 
     // Frames run since appInit (each one appUpdate then appDraw).
     int frame() const { return frames; }
+    // Multisamples per pixel granted to the frames (0 in exact mode).
+    int samples() const { return programSmoothing().samples(); }
+    // Turns appDraw on or off for the frames that follow (a test can skip to the frame it looks at).
+    void setDrawing(bool on) { draw = on; }
     // Runs n frames, delivering input scheduled with at() before each frame's update. Stops early,
     // returning false, once the application has asked to quit. The last frame is read back for
     // lastFrame() unless `captureLast` is false.

@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "app/frame_smoothing.h"
 #include "app/frame_writer.h"
 #include "app/headless_run.h"
 #include "app/input_session.h"
@@ -60,14 +62,18 @@ int renderRecording(const CommandLine& options) {
         }
     }
 
-    HeadlessRun run(w, h);
+    // Smoothed as the window on this renderer would be (--samples, --exact), so that a render and the
+    // window's screenshots are the same pixels. --supersample N: drawn at N times the size, each frame
+    // filtered down before it is written.
+    int n = options.smoothing.supersample;
+    HeadlessRun run(w * n, h * n, true, options.smoothing);
     if (!run.ok()) {
         std::fprintf(stderr, "velmora: no offscreen OpenGL context (%s)\n", run.error().c_str());
         return 1;
     }
     SessionOptions session;
-    session.width = w;
-    session.height = h;
+    session.width = w * n;
+    session.height = h * n;
     session.replay = &recording;
     if (!sessionStart(session, error)) {
         std::fprintf(stderr, "velmora: %s\n", error.c_str());
@@ -105,7 +111,13 @@ int renderRecording(const CommandLine& options) {
                 continue;
             }
             if (!run.runFrames(1)) break;
-            if (!writer.add(frame, run.takeLastFrame())) break;
+            std::vector<unsigned char> pixels = run.takeLastFrame();
+            if (n > 1) {
+                std::vector<unsigned char> filtered((size_t)w * h * 3);
+                downscaleFrame(pixels.data(), w * n, h * n, n, filtered.data());
+                pixels.swap(filtered);
+            }
+            if (!writer.add(frame, std::move(pixels))) break;
             ++written;
         }
         writer.finish(failure);

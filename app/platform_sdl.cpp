@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "system/frame_timer.h"
+#include "app/frame_smoothing.h"
 #include "app/framebuffer_sizes.h"
 #include "app/health_log.h"
 #include "app/input_session.h"
@@ -22,6 +23,7 @@ namespace {
 SDL_Window* window = nullptr;
 // Drawable pixels per window unit (1 except on high-density screens), for mouse positions.
 float pointerScaleX = 1, pointerScaleY = 1;
+SmoothingChoice smoothing;  // from the command line
 
 int64_t sdlCounter() { return (int64_t)SDL_GetPerformanceCounter(); }
 int64_t sdlFrequency() { return (int64_t)SDL_GetPerformanceFrequency(); }
@@ -29,7 +31,10 @@ void sdlMessageBox(const char* text, const char* caption) {
     std::fprintf(stderr, "velmora: %s\n", text);
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption ? caption : "", text, nullptr);
 }
-void sdlSwap() { SDL_GL_SwapWindow(window); }
+void sdlSwap() {
+    SDL_GL_SwapWindow(window);
+    frameSmoothingNextFrame();
+}
 void sdlHideCursor() { SDL_ShowCursor(SDL_DISABLE); }
 
 void resized() {
@@ -39,6 +44,7 @@ void resized() {
     pointerScaleX = ww > 0 ? (float)w / ww : 1;
     pointerScaleY = wh > 0 ? (float)h / wh : 1;
     applyWindowSize(w, h);
+    if (w > 0 && h > 0) programSmoothing().start(SDL_GL_GetProcAddress, w, h, smoothing);
 }
 
 int px(int x) { return (int)(x * pointerScaleX); }
@@ -189,6 +195,8 @@ int runSdlProgram(const CommandLine& options) {
     platformHooks().messageBox = sdlMessageBox;
     platformHooks().swapBuffers = sdlSwap;
     platformHooks().hideCursor = sdlHideCursor;
+    platformHooks().frameDrawn = frameSmoothingResolve;
+    smoothing = options.smoothing;
 
     // Full screen at the desktop's own mode: the monitor's resolution is never changed.
     int x = SDL_WINDOWPOS_UNDEFINED_DISPLAY(0), y = SDL_WINDOWPOS_UNDEFINED_DISPLAY(0);
@@ -216,6 +224,7 @@ int runSdlProgram(const CommandLine& options) {
     SDL_GL_SetSwapInterval(0);  // the frame timer sets the pace, not the display
     noteFramebufferSizes();
     resized();
+    std::printf("Renderer: %s\n", programSmoothing().description().c_str());
     frameLogMark("context");
 
     int drawableWidth = 0, drawableHeight = 0;
@@ -238,6 +247,7 @@ int runSdlProgram(const CommandLine& options) {
     sessionFinish();
     healthLogClose();
 
+    programSmoothing().stop();
     SDL_GL_DeleteContext(context);
     SDL_DestroyWindow(window);  // leaves the desktop as it was
     window = nullptr;

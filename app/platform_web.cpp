@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "system/frame_timer.h"
+#include "app/frame_smoothing.h"
 #include "app/input_journal.h"
 #include "app/input_session.h"
 #include "app/touch_gestures.h"
@@ -65,7 +66,10 @@ void fitCanvas() {
     width = w;
     height = h;
     emscripten_set_canvas_element_size(canvas, w, h);
-    if (appWidth > 0) applyWindowSize(width, height);
+    if (appWidth > 0) {
+        applyWindowSize(width, height);
+        programSmoothing().start(nullptr, width, height, SmoothingChoice{testing, -1, 1});
+    }
 }
 
 EM_BOOL resized(int, const EmscriptenUiEvent*, void*) {
@@ -321,7 +325,8 @@ int runWebProgram() {
     attributes.alpha = EM_FALSE;  // the clear colour's alpha of 0 must not show the page through
     attributes.depth = EM_TRUE;
     attributes.stencil = EM_FALSE;
-    attributes.antialias = EM_FALSE;
+    // Multisampled, except for the test harness, which compares the frames with exact headless ones.
+    attributes.antialias = EM_ASM_INT({ return Module.velmoraScript ? 0 : 1; }) ? EM_TRUE : EM_FALSE;
     attributes.premultipliedAlpha = EM_FALSE;
     attributes.majorVersion = 1;
     context = emscripten_webgl_create_context(canvas, &attributes);
@@ -359,6 +364,7 @@ int runWebProgram() {
     appWidth = width;
     appHeight = height;
     appInit(width, height, seasonList());
+    programSmoothing().start(nullptr, width, height, SmoothingChoice{testing, -1, 1});
     if (testing)
         appSetFrameReadyHook([]() {
             if (!script.captures(frames)) return;

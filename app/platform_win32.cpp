@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "system/frame_timer.h"
+#include "app/frame_smoothing.h"
 #include "app/framebuffer_sizes.h"
 #include "app/health_log.h"
 #include "app/input_journal.h"
@@ -44,7 +45,13 @@ int64_t performanceFrequency() {
 void win32MessageBox(const char* text, const char* caption) {
     MessageBoxA(nullptr, text, caption && *caption ? caption : nullptr, MB_OK);
 }
-void win32Swap() { SwapBuffers(deviceContext); }
+void win32Swap() {
+    SwapBuffers(deviceContext);
+    frameSmoothingNextFrame();
+}
+SmoothingChoice smoothing;  // from the command line
+// wglGetProcAddress answers only for extension and post-1.1 entry points, which is all it is asked.
+void* win32GlProc(const char* name) { return (void*)wglGetProcAddress(name); }
 void win32HideCursor() { ShowCursor(FALSE); }
 
 // A fixed descriptor: RGBA with the program's colour, depth and stencil sizes (app/framebuffer_sizes.h,
@@ -114,9 +121,12 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     case WM_SIZE:
         applyWindowSize(lowWord(lParam), highWord(lParam));  // a height of 0 is taken as 1
+        if (renderContext && lowWord(lParam) > 0 && highWord(lParam) > 0)
+            programSmoothing().start(win32GlProc, lowWord(lParam), highWord(lParam), smoothing);
         return 0;
     case WM_CLOSE:
         // The window itself is not destroyed: the loop ends on the quit message and the process with it.
+        programSmoothing().stop();
         wglMakeCurrent(deviceContext, nullptr);
         wglDeleteContext(renderContext);
         renderContext = nullptr;
@@ -180,6 +190,8 @@ int runWin32Program(HINSTANCE instance, const CommandLine& options) {
     platformHooks().messageBox = win32MessageBox;
     platformHooks().swapBuffers = win32Swap;
     platformHooks().hideCursor = win32HideCursor;
+    platformHooks().frameDrawn = frameSmoothingResolve;
+    smoothing = options.smoothing;
     timeBeginPeriod(1);  // Sleep(1) sleeps one millisecond, not a scheduler tick
     // The display and the machine stay awake while the piece runs, as with the screen saver below.
     SetThreadExecutionState(ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED);

@@ -2,6 +2,7 @@
 //
 //   velmora_bench                          start-up, every scenario at 1024x768 and 1920x1080, scaling
 //   velmora_bench --scenes autumn,winter --sizes 1920x1080 --frames 600 --repeat 3
+//   velmora_bench --smoothing --sizes 1920x1080,2560x1440 --frames 300   exact, wide lines, 2 and 4 samples
 //   velmora_bench --png DIR                also keep the last frame of every scenario as DIR/<name>.png
 //   velmora_bench --compare A.png B.png    counts the pixels that differ (exit status 1 if any do)
 //   velmora_bench --pacing LOG [FROM [LAUNCHED]]  summarises a frame log of the real program (frame_pacing.sh)
@@ -66,6 +67,7 @@ struct Options {
     bool startup = true;
     bool scenarios = true;
     bool scaling = true;
+    bool smoothing = false;
     std::vector<int> scales{1, 10, 100};
 };
 
@@ -88,7 +90,7 @@ void usage() {
     std::fputs(
         "usage: velmora_bench [--frames N] [--repeat N] [--sizes WxH,...] [--scenes menu,spring,summer,autumn,winter]\n"
         "                     [--png DIR] [--no-startup] [--no-scenes] [--no-scaling] [--scales 1,10,100]\n"
-        "                     [--system-malloc]\n"
+        "                     [--system-malloc] [--smoothing]\n"
         "       velmora_bench --compare A.png B.png\n"
         "       velmora_bench --menu-row WxH INDEX\n"
         "       velmora_bench --ground-pixel WxH SEASON X Z\n"
@@ -149,15 +151,20 @@ double processCpuMs() {
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
-Result measureScenario(const Size& size, bench::Scenario s, int frames, const std::string& pngDir) {
+Result measureScenario(const Size& size, bench::Scenario s, int frames, const std::string& pngDir,
+                       const SmoothingChoice& smoothing = SmoothingChoice{true, 0, 1}, bool quickPrepare = false) {
     Result r;
-    HeadlessRun run(size.w, size.h);
+    // A quick preparation draws nothing until the measured frames (only the view is set up).
+    HeadlessRun run(size.w, size.h, !quickPrepare, smoothing);
     if (!run.ok()) {
         r.activity = run.error();
         return r;
     }
+    bench::setFullDraw(!quickPrepare);
+    bool prepared = bench::prepareScenario(run, s);
     bench::setFullDraw(true);
-    if (!bench::prepareScenario(run, s)) {
+    run.setDrawing(true);
+    if (!prepared) {
         r.activity = "the scenario did not reach its busy phase";
         return r;
     }
@@ -189,7 +196,8 @@ Result measureScenario(const Size& size, bench::Scenario s, int frames, const st
     if (!pngDir.empty()) {
         run.runFrames(1);  // one more frame, captured before the cursor is drawn
         char name[64];
-        std::snprintf(name, sizeof name, "/%s_%dx%d.png", bench::scenarioName(s), size.w, size.h);
+        std::snprintf(name, sizeof name, "/%s_%dx%d%s.png", bench::scenarioName(s), size.w, size.h,
+                      smoothing.exact ? "" : (std::string("_samples") + std::to_string(run.samples())).c_str());
         if (!run.savePng(pngDir + name)) std::fprintf(stderr, "cannot write %s%s\n", pngDir.c_str(), name);
     }
     return r;
@@ -243,6 +251,38 @@ void benchScenarios(const Options& o) {
                             activity.c_str());
             }
             std::fflush(out);
+        }
+        report("\n");
+    }
+}
+
+// ---- smoothing ---------------------------------------------------------------------------------------
+
+// Update + draw of every scene with the frames exact, with the wide lines alone, and with the wide
+// lines and 2 or 4 samples: what chooses the default sample count.
+void benchSmoothing(const Options& o) {
+    const SmoothingChoice modes[] = {{true, 0, 1}, {false, 0, 1}, {false, 2, 1}, {false, 4, 1}};
+    const char* names[] = {"exact", "wide lines", "2 samples", "4 samples"};
+    for (const Size& size : o.sizes) {
+        report("## Smoothing at %dx%d: update + draw, %d frames each (ms, p50 / p99)\n\n", size.w, size.h,
+               o.frames);
+        report("| scenario | exact | wide lines | 2 samples | 4 samples | load |\n|---|---:|---:|---:|---:|---:|\n");
+        for (bench::Scenario s : o.scenes) {
+            report("| %s |", bench::scenarioName(s));
+            for (int m = 0; m < 4; ++m) {
+                Result r = measureScenario(size, s, o.frames, o.pngDir, modes[m], true);
+                if (r.ok)
+                    report(" %.1f / %.1f |", r.total.median, r.total.p99);
+                else
+                    report(" %s failed |", names[m]);
+                std::fflush(out);
+            }
+            double load = 0;
+            if (std::FILE* f = std::fopen("/proc/loadavg", "r")) {
+                if (std::fscanf(f, "%lf", &load) != 1) load = 0;
+                std::fclose(f);
+            }
+            report(" %.1f |\n", load);
         }
         report("\n");
     }
@@ -442,6 +482,8 @@ int main(int argc, char** argv) {
             o.pngDir = next();
         } else if (a == "--system-malloc") {
             // handled above
+        } else if (a == "--smoothing") {
+            o.smoothing = true;
         } else if (a == "--no-startup") {
             o.startup = false;
         } else if (a == "--no-scenes") {
@@ -455,6 +497,10 @@ int main(int argc, char** argv) {
     }
     if (o.sizes.empty()) o.sizes.push_back(Size{1024, 768});
 
+    if (o.smoothing) {
+        benchSmoothing(o);
+        return 0;
+    }
     if (o.startup) benchStartup(o.sizes.back());
     if (o.scenarios) benchScenarios(o);
     if (o.scaling) benchScaling(o);

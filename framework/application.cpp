@@ -295,6 +295,7 @@ void appDraw() {
     }
     }
 
+    platformHooks().frameDrawn();
     if (app->frameReadyHook) app->frameReadyHook();
     if (app->screenshotRequested) {
         captureScreenshot(app->screenWidth, app->screenHeight);

@@ -105,10 +105,24 @@ BitmapFont::BitmapFont(GlyphMetrics* table, int resourceId, float spacingPx, boo
     }
 }
 
+#ifndef GL_SAMPLE_ALPHA_TO_COVERAGE
+#define GL_SAMPLE_ALPHA_TO_COVERAGE 0x809E
+#endif
+
+namespace {
+bool edgeCoverage = false;
+}
+
+void BitmapFont::setEdgeCoverage(bool on) { edgeCoverage = on; }
+
 void BitmapFont::begin() const {
     glEnable(GL_TEXTURE_2D);
-    glAlphaFunc(GL_GREATER, 0.1825f);
-    glEnable(GL_ALPHA_TEST);
+    if (edgeCoverage) {
+        glEnable(GL_SAMPLE_ALPHA_TO_COVERAGE);
+    } else {
+        glAlphaFunc(GL_GREATER, 0.1825f);
+        glEnable(GL_ALPHA_TEST);
+    }
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glBindTexture(GL_TEXTURE_2D, texture);
@@ -117,6 +131,7 @@ void BitmapFont::begin() const {
 void BitmapFont::end() {
     glDisable(GL_BLEND);
     glDisable(GL_ALPHA_TEST);
+    if (edgeCoverage) glDisable(GL_SAMPLE_ALPHA_TO_COVERAGE);
     glDisable(GL_TEXTURE_2D);
 }
 

@@ -39,6 +39,9 @@ public:
 
     void begin() const;
     static void end();
+    // With multisampling on, the glyphs' edges go to coverage (alpha-to-coverage) instead of being cut
+    // by the alpha test. Off by default: the glyphs are drawn as they always were.
+    static void setEdgeCoverage(bool on);
     // Draws the glyph with its baseline on y = 0 and its left edge at x = 0, then moves right by its
     // advance plus the spacing. Codes without a glyph draw nothing and do not move.
     void drawGlyph(char c) const;

@@ -52,6 +52,8 @@ struct State {
     int vertexSize = 3, vertexStride = 0;
     const float* texCoordPointer = nullptr;
     int texCoordStride = 0;
+    float lineWidth = 1;
+    float viewportWidth = 1, viewportHeight = 1;
     Batch batch = NONE;
     std::vector<Vertex> vertices;
     GLuint program = 0, buffer = 0;
@@ -106,12 +108,42 @@ void flush() {
     s.vertices.clear();
 }
 
+// The two ends of every segment of a line primitive, added to `b` in pairs.
+void emitLines(GLenum mode, const std::vector<Vertex>& out, std::vector<Vertex>& b) {
+    size_t n = out.size();
+    if (mode == GL_LINES) {
+        for (size_t i = 0; i + 1 < n; i += 2) b.push_back(out[i]), b.push_back(out[i + 1]);
+        return;
+    }
+    for (size_t i = 0; i + 1 < n; ++i) b.push_back(out[i]), b.push_back(out[i + 1]);
+    if (mode == GL_LINE_LOOP && n > 2) b.push_back(out[n - 1]), b.push_back(out[0]);
+}
+
+// A segment lineWidth pixels wide as two triangles: its ends pushed apart across the segment on the
+// screen, by half the width each way. A segment reaching behind the eye is left out.
+void addWideSegment(const Vertex& a, const Vertex& c) {
+    State& s = state();
+    if (a.w <= 0 || c.w <= 0) return;
+    float halfW = s.viewportWidth / 2, halfH = s.viewportHeight / 2;
+    float dx = (c.x / c.w - a.x / a.w) * halfW, dy = (c.y / c.w - a.y / a.w) * halfH;
+    float length = std::sqrt(dx * dx + dy * dy);
+    if (length <= 0) return;
+    float nx = -dy / length * s.lineWidth / 2 / halfW, ny = dx / length * s.lineWidth / 2 / halfH;
+    auto shifted = [](Vertex v, float x, float y) {
+        v.x += x * v.w;
+        v.y += y * v.w;
+        return v;
+    };
+    Vertex a0 = shifted(a, nx, ny), a1 = shifted(a, -nx, -ny), c0 = shifted(c, nx, ny), c1 = shifted(c, -nx, -ny);
+    for (const Vertex& v : {a0, a1, c0, a1, c1, c0}) s.vertices.push_back(v);
+}
+
 // Transforms the primitive's vertices and adds them to the batch as triangles, lines or points.
 void emit(GLenum mode, const std::vector<Input>& in) {
     State& s = state();
-    Batch kind = (mode == GL_LINES || mode == GL_LINE_STRIP || mode == GL_LINE_LOOP) ? LINES
-                 : mode == GL_POINTS                                                   ? POINTS
-                                                                                       : TRIANGLES;
+    bool lines = mode == GL_LINES || mode == GL_LINE_STRIP || mode == GL_LINE_LOOP;
+    bool wide = lines && s.lineWidth > 1;  // WebGL draws lines one pixel wide only: quads instead
+    Batch kind = lines && !wide ? LINES : mode == GL_POINTS ? POINTS : TRIANGLES;
     if (kind != s.batch) {
         flush();
         s.batch = kind;
@@ -129,6 +161,12 @@ void emit(GLenum mode, const std::vector<Input>& in) {
     std::vector<Vertex>& b = s.vertices;
     size_t n = out.size();
     auto add = [&](size_t i) { b.push_back(out[i]); };
+    if (wide) {
+        std::vector<Vertex> ends;
+        emitLines(mode, out, ends);
+        for (size_t i = 0; i + 1 < ends.size(); i += 2) addWideSegment(ends[i], ends[i + 1]);
+        return;
+    }
     switch (mode) {
     case GL_POINTS:
     case GL_LINES:
@@ -137,8 +175,7 @@ void emit(GLenum mode, const std::vector<Input>& in) {
         break;
     case GL_LINE_STRIP:
     case GL_LINE_LOOP:
-        for (size_t i = 0; i + 1 < n; ++i) add(i), add(i + 1);
-        if (mode == GL_LINE_LOOP && n > 2) add(n - 1), add(0);
+        emitLines(mode, out, b);
         break;
     case GL_TRIANGLE_STRIP:
         for (size_t i = 0; i + 2 < n; ++i) {
@@ -356,8 +393,15 @@ void webglClear(GLbitfield mask) {
 
 void webglViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
     flush();
+    state().viewportWidth = width > 0 ? (float)width : 1;
+    state().viewportHeight = height > 0 ? (float)height : 1;
     glViewport(x, y, width, height);
     kept.viewport[0] = x, kept.viewport[1] = y, kept.viewport[2] = width, kept.viewport[3] = height;
+}
+
+void webglLineWidth(GLfloat width) {
+    flush();
+    state().lineWidth = width;
 }
 
 void webglReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, void* pixels) {

@@ -33,6 +33,7 @@ typedef double GLdouble;
 #define glTexImage2D webglTexImage2D
 #define glClear webglClear
 #define glViewport webglViewport
+#define glLineWidth webglLineWidth
 #define glReadPixels webglReadPixels
 #define glDrawArrays webglDrawArrays
 #define glDrawElements webglDrawElements
@@ -52,6 +53,8 @@ void webglTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei w
                      GLint border, GLenum format, GLenum type, const void* pixels);
 void webglClear(GLbitfield mask);
 void webglViewport(GLint x, GLint y, GLsizei width, GLsizei height);
+// Lines wider than a pixel are drawn as thin quads (WebGL's own lines are one pixel wide).
+void webglLineWidth(GLfloat width);
 // GL_RGB is read as RGBA and packed (WebGL reads only RGBA).
 void webglReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, void* pixels);
 void webglDrawArrays(GLenum mode, GLint first, GLsizei count);

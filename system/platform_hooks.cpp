@@ -17,7 +17,7 @@ void messageToStderr(const char* text, const char* caption) {
 void nothing() {}
 
 PlatformHooks defaults() {
-    return PlatformHooks{steadyNanoseconds, nanosecondsPerSecond, messageToStderr, nothing, nothing};
+    return PlatformHooks{steadyNanoseconds, nanosecondsPerSecond, messageToStderr, nothing, nothing, nothing};
 }
 
 PlatformHooks hooks = defaults();

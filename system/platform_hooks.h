@@ -10,6 +10,9 @@ struct PlatformHooks {
     void (*messageBox)(const char* text, const char* caption);
     void (*swapBuffers)();
     void (*hideCursor)();
+    // The frame is drawn: where it was drawn offscreen (multisampled), it is put where it is shown and
+    // read back, before the screenshot and the cursor.
+    void (*frameDrawn)();
 };
 
 PlatformHooks& platformHooks();

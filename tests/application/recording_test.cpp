@@ -36,6 +36,11 @@ TEST(CommandLine, OptionsAndMistakes) {
         {{"--out", "d"}, CommandLine::PLAY, "goes only with --render"},
         {{"--replay", "a", "--render", "b", "--out", "d"}, CommandLine::PLAY, "only one of"},
         {{"--replay", "a", "--gallery"}, CommandLine::PLAY, "does not go with"},
+        {{"--render", "a", "--out", "d", "--supersample", "3", "--samples", "0"}, CommandLine::RENDER, ""},
+        {{"--samples", "3"}, CommandLine::PLAY, "--samples takes 0, 2, 4 or 8"},
+        {{"--render", "a", "--out", "d", "--supersample", "5"}, CommandLine::PLAY, "--supersample takes"},
+        {{"--supersample", "2"}, CommandLine::PLAY, "goes only with --render"},
+        {{"--exact", "--samples", "4"}, CommandLine::PLAY, "does not go with"},
     };
     for (const Case& c : cases) {
         std::vector<const char*> argv{"velmora"};

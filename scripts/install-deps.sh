@@ -18,8 +18,10 @@ missing=()
 for p in "${packages[@]}"; do
   # The native or architecture-independent package: with i386 added (32-bit Wine), a library can be
   # installed twice over.
-  dpkg-query -W -f='${Status} ${Architecture}\n' "$p" 2>/dev/null |
-    grep -qE "^install ok installed ($(dpkg --print-architecture)|all)\$" || missing+=("$p")
+  # Read whole before it is looked at: under pipefail, grep -q would leave dpkg-query to die of SIGPIPE.
+  status=$'\n'$(dpkg-query -W -f='${Status} ${Architecture}\n' "$p" 2>/dev/null)$'\n'
+  [[ $status == *$'\n'"install ok installed $(dpkg --print-architecture)"$'\n'* ||
+     $status == *$'\n'"install ok installed all"$'\n'* ]] || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 

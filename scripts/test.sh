@@ -26,5 +26,19 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 echo "== Windows program under Wine (installs 32-bit Wine on first use)"
 wine_start=$SECONDS
 "$root/scripts/build-windows.sh"
-"$root/scripts/wine-smoke.sh" "$root/build-windows" "$root/build"
-echo "== Windows build and Wine run: $((SECONDS - wine_start)) s"
+# The last line says which Windows program ran: the 32-bit one, the 64-bit fallback, or none and why.
+smoke_log=$(mktemp)
+code=0
+"$root/scripts/wine-smoke.sh" "$root/build-windows" "$root/build" | tee "$smoke_log" || code=$?
+verdict=$(grep -E '^(PASS|FAIL|SKIPPED)' "$smoke_log")
+verdict=${verdict##*$'\n'}
+rm -f "$smoke_log"
+took="$((SECONDS - wine_start)) s"
+case "$verdict" in
+  "PASS (THE 64-BIT FALLBACK"*) verdict="the 64-bit FALLBACK ran and passed, NOT the 32-bit program: ${verdict#PASS (THE 64-BIT FALLBACK, not the 32-bit program: }" ;;
+  PASS:*) verdict="the 32-bit program ran and passed: ${verdict#PASS: }" ;;
+  SKIPPED:*) verdict="SKIPPED, no Windows program ran: ${verdict#SKIPPED: }" ;;
+  *) verdict=${verdict#FAIL: }; verdict="FAILED: ${verdict:-wine-smoke.sh gave no verdict (exit code $code)}"; [ "$code" = 0 ] && code=1 ;;
+esac
+echo "== Windows under Wine ($took): $verdict"
+exit "$code"

@@ -13,6 +13,10 @@
 # wine_install 32|64 returns 0 when installed; otherwise it sets $wine_reason and returns 2 when the
 # packages cannot be had here at all (no root, no answer from the package servers) and 1 when apt
 # answered but the install failed.
+#
+# Callers run under `set -o pipefail`, so no command's output is piped into one that may stop reading
+# early (grep -q, head): the writer would die of SIGPIPE and the pipeline fail although the answer was
+# found. Output is read into a variable first and then looked at.
 wine_packages_32=(wine wine32:i386 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386 libx11-6:i386
                   libxext6:i386 libxrender1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386 libxfixes3:i386
                   libxinerama1:i386 libxcomposite1:i386 libxxf86vm1:i386 libfreetype6:i386 libfontconfig1:i386)
@@ -21,6 +25,18 @@ wine_packages_64=(wine wine64 libgl1:amd64 libglx-mesa0:amd64 libgl1-mesa-dri:am
                   libxinerama1:amd64 libxcomposite1:amd64 libxxf86vm1:amd64 libfreetype6:amd64 libfontconfig1:amd64)
 wine_reason=
 network_errors='Could not resolve\|Temporary failure resolving\|Could not connect\|Connection timed out\|Network is unreachable'
+
+first_line() {  # first_line PATTERN FILE: the first line of FILE matching PATTERN, at most 200 characters
+  local line
+  line=$(grep -m1 -e "$1" "$2")
+  echo "${line:0:200}"
+}
+
+wine_candidate() {  # wine_candidate PACKAGE: whether the package index offers a version of PACKAGE
+  local policy
+  policy=$(apt-cache policy "$1" 2>/dev/null)
+  [[ $policy == *"Candidate: "[0-9]* ]]
+}
 
 wine_installed() {  # wine_installed 32|64
   local -n list=wine_packages_$1
@@ -40,7 +56,9 @@ wine_install() {  # wine_install 32|64
     sudo="sudo -n"
   fi
   [ "$(dpkg --print-architecture)" = amd64 ] || { wine_reason="Wine is installed here only on amd64 hosts"; return 2; }
-  if [ "$bits" = 32 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  local foreign
+  foreign=$(dpkg --print-foreign-architectures)
+  if [ "$bits" = 32 ] && ! [[ $'\n'$foreign$'\n' == *$'\n'i386$'\n'* ]]; then
     $sudo dpkg --add-architecture i386 || { wine_reason="dpkg --add-architecture i386 failed"; return 1; }
   fi
   # Other apt runs on the machine are waited for, not failed on.
@@ -52,11 +70,11 @@ wine_install() {  # wine_install 32|64
     [ "$attempt" -gt 1 ] && sleep $((attempt * 15))
     echo "wine-install: $bits-bit Wine, attempt $attempt: apt-get update"
     timeout 600 "${apt[@]}" update >"$log" 2>&1
-    if ! apt-cache policy "$probe" 2>/dev/null | grep -q 'Candidate: [0-9]'; then
+    if ! wine_candidate "$probe"; then
       if grep -q "$network_errors" "$log" && ! grep -q 'unexpected size\|Hash Sum mismatch\|sync in progress' "$log"; then
-        wine_reason="no answer from the package servers: $(grep -m1 "$network_errors" "$log" | head -c 200)"
+        wine_reason="no answer from the package servers: $(first_line "$network_errors" "$log")"
       else
-        wine_reason="the package index has no $probe: $(grep -m1 'unexpected size\|Hash Sum\|sync\|^E: ' "$log" | head -c 200)"
+        wine_reason="the package index has no $probe: $(first_line 'unexpected size\|Hash Sum\|sync\|^E: ' "$log")"
       fi
       continue
     fi
@@ -67,9 +85,9 @@ wine_install() {  # wine_install 32|64
       return 0
     fi
     if grep -q "$network_errors" "$log"; then
-      wine_reason="no answer from the package servers: $(grep -m1 "$network_errors" "$log" | head -c 200)"
+      wine_reason="no answer from the package servers: $(first_line "$network_errors" "$log")"
     else
-      wine_reason="apt-get install failed: $(grep -m1 '^E: \|but it is not\|but .* is to be installed' "$log" | head -c 200)"
+      wine_reason="apt-get install failed: $(first_line '^E: \|but it is not\|but .* is to be installed' "$log")"
     fi
   done
   sed 's/^/wine-install: apt: /' "$log" | tail -n 15

@@ -25,6 +25,8 @@
 # (scripts/build-windows.sh --64) and run instead, and the run says so. With neither, the run prints
 # "SKIPPED: <reason>" and exits 0 (no root, no answer from the package servers); every other problem
 # prints "FAIL: <reason>" and exits 1.
+# Under pipefail no output is piped into a command that may stop reading early (grep -q, head): it is
+# read into a variable first (see scripts/wine-install.sh).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(readlink -f "${1:-$root/build-windows}")
@@ -130,7 +132,8 @@ running() { kill -0 "$velmora_pid" 2>/dev/null; }
 wait_state() {
   local deadline=$((SECONDS + $2)) found
   while [ $SECONDS -lt $deadline ]; do
-    found=$(tail -n +$((mark + 1)) "$journal" 2>/dev/null | grep -n -m1 " state $1\$" | cut -d: -f1)
+    found=$(tail -n +$((mark + 1)) "$journal" 2>/dev/null | grep -n " state $1\$" | cut -d: -f1)
+    found=${found%%$'\n'*}
     if [ -n "$found" ]; then
       mark=$((mark + found))
       return 0
@@ -159,7 +162,7 @@ screenshot() {
   while [ "$(stat -c %s "$file" 2>/dev/null || echo 0)" != $shot_bytes ]; do
     if [ $SECONDS -ge $deadline ]; then
       # Which of the two: F12 never reached the program, or the frames stopped after it did.
-      tail -n +$((lines + 1)) "$journal" | grep -q ' key_up 123$' || fail "no screenshot $shots ($1) within 20 s: F12 never reached the program"
+      [[ $'\n'$(tail -n +$((lines + 1)) "$journal")$'\n' == *' key_up 123'$'\n'* ]] || fail "no screenshot $shots ($1) within 20 s: F12 never reached the program"
       fail "no screenshot $shots ($1) within 20 s of F12: the frames stopped (frame $before before F12, $(tail -n 1 "$journal" | cut -d' ' -f1) now)"
     fi
     running || fail "the program ended while waiting for screenshot $shots ($1)"
@@ -185,7 +188,8 @@ velmora_pid=$!
 
 window=
 for _ in $(seq 600); do
-  window=$(xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null | head -n1)
+  window=$(xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null)
+  window=${window%%$'\n'*}
   [ -n "$window" ] && break
   running || break
   sleep 0.1
@@ -206,7 +210,7 @@ for season in 0 1 2 3; do
     # The row is clicked while the last scene still fades out (those clicks reach the scene) and while
     # the menu fades in (ignored there), until the menu takes one.
     deadline=$((SECONDS + 120))
-    until tail -n +$((mark + 1)) "$journal" | grep -q ' state 4$'; do
+    until [[ $(tail -n +$((mark + 1)) "$journal")$'\n' == *' state 4'$'\n'* ]]; do
       [ $SECONDS -lt $deadline ] || fail "season $season was not entered within 120 s of clicking its row"
       running || fail "the program ended while season $season was being chosen"
       xdotool mousemove "$rx" "$ry" click 1 sleep 0.1

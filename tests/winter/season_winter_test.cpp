@@ -148,6 +148,43 @@ TEST(TrunkHandle, GrabsOnlyWithinReachAndKeepsAPulledRingOnTheRim) {
     EXPECT_TRUE(std::isfinite(tiny.point.x) && std::isfinite(tiny.pullAngle));
 }
 
+// The ring as a visitor sees it from above: a closed circle of radius 17 about the trunk's foot, grey
+// while free and black while held, with nothing drawn inside it.
+TEST(TrunkHandle, TheRingIsAClosedCircleGreyWhenFreeBlackInHand) {
+    const int size = 256;  // 6.4 pixels a unit: the ring is 109 pixels across
+    HeadlessContext context(size, size);
+    ASSERT_TRUE(context.ok()) << context.error();
+    TrunkHandle handle(17.0f);
+    for (bool held : {false, true}) {
+        if (held) handle.press();
+        glClearColor(1, 1, 1, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(-20, 20, -20, 20, -50, 50);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glRotatef(90, 1, 0, 0);  // looking down on the ground: x right, z down the screen
+        handle.draw();
+        std::vector<unsigned char> rgb(size * size * 3);
+        glReadPixels(0, 0, size, size, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+        auto darkest = [&](double r, double degrees) {  // within a pixel of the point
+            const double a = degrees * 3.14159265358979 / 180;
+            const int cx = (int)std::lround(size / 2 + r * 6.4 * std::cos(a));
+            const int cy = (int)std::lround(size / 2 + r * 6.4 * std::sin(a));
+            int least = 255;
+            for (int y = cy - 1; y <= cy + 1; ++y)
+                for (int x = cx - 1; x <= cx + 1; ++x) least = std::min<int>(least, rgb[3 * (y * size + x)]);
+            return least;
+        };
+        for (double degrees = 0; degrees < 360; degrees += 2.5) {
+            const int ink = darkest(17, degrees);  // 0.3 grey is 76 or 77
+            EXPECT_TRUE(held ? ink == 0 : ink >= 76 && ink <= 77) << degrees << " degrees, held " << held << ": " << ink;
+            EXPECT_EQ(darkest(14, degrees), 255) << degrees << " degrees, inside";
+        }
+    }
+}
+
 TEST_F(WinterScene, PressesActOnlyInTheReadingPauseAndAfterTheSwing) {
     run(200);
     scene.mousePressed(0, 0, 5);  // any button ends the reading

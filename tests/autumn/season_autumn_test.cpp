@@ -175,6 +175,14 @@ TEST_F(AutumnScene, KickBounceSpaceCtrlAndEscape) {
         EXPECT_TRUE(was.length() >= 15 || s.leaves()[i].position.y > 0) << i << " kicked up";
         EXPECT_TRUE(was.length() <= 51 || (s.leaves()[i].position.y == 0 && now.length() > was.length())) << i;
     }
+    LeafBody& falling = s.leaves()[4];  // gravity grows by 0.015 a frame to at most 0.065
+    falling.position.set(0, 300, 0);
+    falling.gravity.set(0, 0, 0);
+    const float pulls[] = {-0.015f, -0.03f, -0.045f, -0.06f, -0.065f, -0.065f, -0.065f};
+    for (float pull : pulls) {
+        s.stepLeaves();
+        EXPECT_FLOAT_EQ(falling.gravity.y, pull);
+    }
     LeafBody& b = s.leaves()[3];  // a letter landing bounces back at 30 % of its speed
     b.position.set(10, 1, 10);
     b.velocity.set(0.5f, -1.5f, 0.25f);

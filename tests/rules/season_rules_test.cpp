@@ -3,7 +3,6 @@
 
 #include <vector>
 
-#include "seasons/autumn/whirlwind.h"
 #include "seasons/spring/letter_seed.h"
 #include "seasons/summer/sentence_school.h"
 #include "seasons/summer/word_fish.h"
@@ -44,12 +43,6 @@ TEST(SummerRules, ASchoolSpendsItsSteeringInTheSameFramesMove) {
     school.update();
     EXPECT_EQ(school.force.length(), 0.0f);
     EXPECT_GT(school.velocity.length(), 0.01f);
-}
-
-TEST(AutumnRules, TheEyeBlowsOutwardAndUpward) {
-    Whirlwind w(Vec3(10, 0, -20));
-    const Vec3 f = w.forceAt(Vec3(15, 80, -20));
-    EXPECT_TRUE(f.x > 0 && f.y > 0) << f.x << " " << f.y;
 }
 
 TEST(WinterRules, AShakenLetterFallsAtItsTopSpeed) {

@@ -88,27 +88,6 @@ TEST(SnowTree, ABranchCatchesOnlyNearWhereItsAxisPiercesTheLetter) {
     }
 }
 
-TEST(SnowLetter, ItsPlaneIsWhereItStoodAndHowItWasTurnedWhenItLastMoved) {
-    SnowLetter s;
-    s.position = Vec3(10, 200, -5);
-    s.angles = Vec3(30, 75, 10);
-    s.spinX = 1.5f;
-    s.spinZ = -0.5f;
-    s.update();
-    const Vec3 turned = s.angles, stood(10, 200, -5);
-    // The scene respawns a letter that reached the ground right after its move, before any branch asks.
-    s.position = Vec3(-40, 420, 12);
-    s.angles = Vec3(300, 12, 0);
-    s.preparePlane();
-    Vec3 normal, edge;
-    directionsFromAngles(turned.x, turned.y, turned.z, normal, edge);
-    const Vec3 point = stood + edge;
-    auto same = [](const Vec3& a, const Vec3& b) { return a.x == b.x && a.y == b.y && a.z == b.z; };
-    EXPECT_TRUE(same(s.planeNormal, normal));
-    EXPECT_TRUE(same(s.planePoint, point));
-    EXPECT_EQ(s.planeOffset, -dot(normal, point));
-}
-
 TEST(SnowTree, AFaultyTableStaysInsideTheTree) {
     std::vector<BranchSpec> specs = winterTreeRecords();
     specs[3].parent = 3;      // itself

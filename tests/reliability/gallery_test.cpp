@@ -144,6 +144,29 @@ TEST(Gallery, TheVisitorComesAfterAMinuteOnTheMenu) {
     }
 }
 
+// A person who walks away from a scene is let go after three minutes without input, 10,800 frames: the
+// gallery's Escape starts the scene's fade-out then, not a frame sooner.
+TEST(Gallery, APersonWhoWalksAwayFromASceneIsLetGoAfterThreeMinutes) {
+    HeadlessRun run(160, 120, false);
+    ASSERT_TRUE(run.ok()) << run.error();
+    run.skipToMenu();
+    ASSERT_EQ(startGallery(160, 120), "");
+    float l, t, r, b;
+    appMenuRowRect(2, l, t, r, b);
+    sessionInput(mouseEvent(INPUT_PRESS, (int)(l + r) / 2, (int)(t + b) / 2, 1));
+    auto leaving = [] {
+        auto* scene = dynamic_cast<SeasonScene*>(appCurrentSeason());
+        return appStateId() == APP_SEASON && scene->phase() == scene->PHASE_FADE_OUT;
+    };
+    for (long f = 1; f < 3 * 3600; ++f) {
+        frame(run, false);
+        ASSERT_FALSE(leaving()) << "left after " << f << " frames";
+    }
+    frame(run, false);
+    EXPECT_TRUE(leaving());
+    sessionFinish();
+}
+
 TEST(Gallery, ADayUnattendedWithFlatMemory) {
     if (!environmentNumber("VELMORA_GALLERY_DAY", 0)) GTEST_SKIP() << "set VELMORA_GALLERY_DAY=1 to run the day";
     const long day = (long)environmentNumber("VELMORA_GALLERY_FRAMES", 24L * 60 * 60 * 60);

@@ -105,6 +105,6 @@ TEST(MainLoop, AFloodOfMessagesDoesNotHoldTheFramesUp) {
 
     ASSERT_GE(fired.size(), 30u);
     for (size_t i = 1; i < fired.size(); ++i)
-        EXPECT_LE(fired[i] - fired[i - 1], timer.ticksPerFrame + kMessagesPerTurn * 50) << "frame " << i;
+        EXPECT_LE(fired[i] - fired[i - 1], 16666 + 32 * 50) << "frame " << i;  // a frame late by 32 messages at most
     EXPECT_GT(handled, 30 * 300);  // some 330 a frame
 }

@@ -95,7 +95,7 @@ TEST(LeafBody, SettleStopsTiltIntoTheGroundByQuadrant) {
 
 TEST(LeafKicker, SpinsAndLiftsOnlyGroundedLettersInsideTheRadius) {
     LeafKicker kicker(50);
-    LeafBody b[5] = {letterAt(10, 0, 0, true), letterAt(0, 0, 100, true), letterAt(0, 0, -20, false),
+    LeafBody b[5] = {letterAt(10, 0, 0, true), letterAt(0, 0, 50.5f, true), letterAt(0, 0, -20, false),
                      letterAt(0, 0, 0, true), letterAt(0, 0, 0, false)};  // the last two right under the pointer
     for (LeafBody& body : b) body.spin.set(1, 1, 1);
     randomReset(99);
@@ -107,7 +107,7 @@ TEST(LeafKicker, SpinsAndLiftsOnlyGroundedLettersInsideTheRadius) {
     const Vec3 f = pending(b[0]);
     EXPECT_NEAR(f.length(), 0.45f, 1e-6);
     EXPECT_NEAR(f.y / f.x, 0.8f, 1e-5) << "raised by half the letter's size";
-    for (int i : {1, 2}) EXPECT_TRUE(b[i].spin.x == 1 && pending(b[i]).y == 0) << "too far or in the air: " << i;
+    for (int i : {1, 2}) EXPECT_TRUE(b[i].spin.x == 1 && pending(b[i]).y == 0) << "just past the rim or in the air: " << i;
     EXPECT_EQ(pending(b[4]).length(), 0.0f) << "no direction, no push";
     b[3].step();
     EXPECT_FLOAT_EQ(b[3].position.y, 2.5f) << "a finite kick straight up";
@@ -203,9 +203,4 @@ TEST_F(AutumnScene, KickBounceSpaceCtrlAndEscape) {
     s.keyPressed(VK_CODE_ESCAPE);
     run(100);
     EXPECT_TRUE(s.finished && randomState() == state) << "Ctrl: no kicks and no tumbling, through the fade-out";
-    s.reset();
-    run(100);
-    s.keyPressed(VK_CODE_ESCAPE);
-    s.keyPressed(VK_CODE_ESCAPE);
-    EXPECT_EQ(s.frame(), 3351) << "continues from the same whiteness, once";
 }

@@ -20,6 +20,7 @@
 #include "app/input_session.h"
 #include "framework/application.h"
 #include "framework/season.h"
+#include "framework/season_scene.h"
 
 TEST(CommandLine, OptionsAndMistakes) {
     struct Case {
@@ -204,7 +205,11 @@ TEST(Recording, AReplayDrawsTheRecordedVisitFrameForFrame) {
             sessionInput(mouseEvent(INPUT_PRESS, x, y, 1));
             sessionInput(mouseEvent(INPUT_RELEASE, x, y, 1));
         }
-        if (f == 700) sessionInput(mouseEvent(INPUT_PRESS, w / 2, h / 2, 1)), sessionInput(mouseEvent(INPUT_RELEASE, w / 2, h / 2, 1));
+        if (f == 800) sessionInput(mouseEvent(INPUT_PRESS, w / 2, h / 2, 1)), sessionInput(mouseEvent(INPUT_RELEASE, w / 2, h / 2, 1));
+        if (f == 1100) {  // what follows reaches the meadow, not a phase that ignores it
+            auto* scene = dynamic_cast<SeasonScene*>(appCurrentSeason());
+            EXPECT_TRUE(scene && scene->phase() == scene->PHASE_PLAY);
+        }
         if (f == 1100) sessionInput(mouseEvent(INPUT_PRESS, 40, 170, 1));
         if (f > 1100 && f <= 1220) sessionInput(mouseEvent(INPUT_MOVE, 40 + (f - 1100) * 2, 170 - (f - 1100) / 3));
         if (f == 1220) sessionInput(mouseEvent(INPUT_RELEASE, 280, 130, 1));

@@ -104,6 +104,7 @@ TEST(MainLoop, AFloodOfMessagesDoesNotHoldTheFramesUp) {
     appSetFrameReadyHook(nullptr);
 
     ASSERT_GE(fired.size(), 30u);
+    fired.insert(fired.begin(), 1000000);  // the first frame is on time too
     for (size_t i = 1; i < fired.size(); ++i)
         EXPECT_LE(fired[i] - fired[i - 1], 16666 + 32 * 50) << "frame " << i;  // a frame late by 32 messages at most
     EXPECT_GT(handled, 30 * 300);  // some 330 a frame

@@ -118,7 +118,7 @@ TEST(Whirlwind, PullsInLiftsRoundAndBlowsOutOfItsEye) {
     Vec3 f = w.forceAt(Vec3(110, 0, -20));
     EXPECT_TRUE(f.x < 0 && f.y == 0 && f.z == 0) << "outside: pulled toward the foot";
     f = w.forceAt(Vec3(15, 80, -20));  // the eye at half height
-    EXPECT_NEAR(f.y / f.x, 16.0f, 1e-3) << "outward and upward";
+    EXPECT_TRUE(f.x > 0 && std::fabs(f.y / f.x - 16.0f) < 1e-3f) << "outward and upward: " << f.x << " " << f.y;
     f = w.forceAt(Vec3(40, 0, -20));  // the band, outside the core circle
     EXPECT_NEAR(f.length(), 0.4f, 1e-6);
     EXPECT_TRUE(f.x < 0 && f.y > 0 && f.z > 0) << "in, up and ahead, toward increasing angle";

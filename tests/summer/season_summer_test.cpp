@@ -76,8 +76,7 @@ TEST(WordFish, FleesOnlyFromPointsInsideTheRadius) {
     fish.flee(Vec3(10, 0, 0), 0);    // a net without reach, even right under it
     EXPECT_EQ(fish.state, WordFish::WANDER);
     fish.flee(Vec3(10, 400, 0), 60);  // right under it (height ignored): no push, but it flees
-    EXPECT_EQ(fish.state, WordFish::FLEE);
-    EXPECT_EQ(fish.force.length(), 0.0f);
+    EXPECT_TRUE(fish.state == WordFish::FLEE && fish.force.length() == 0.0f);
     fish.flee(Vec3(40, 0, 0), 60);  // 30 away: half the offset
     EXPECT_FLOAT_EQ(fish.force.x, -15.0f);
 }
@@ -144,8 +143,7 @@ TEST_F(SummerScene, LayoutFollowsTheTextWordByWord) {
                            "far",  "and",  "fast",  ".", "Gone", "again"};
     for (int i = 0; i < 13; ++i)
         EXPECT_EQ(std::string(text.fish()[i].letters.rbegin(), text.fish()[i].letters.rend()), words[i]);
-    EXPECT_FLOAT_EQ(text.fish()[0].position.z, -8.0f);  // two lines, 16 apart, centred in depth
-    EXPECT_FLOAT_EQ(text.fish()[8].position.z, 8.0f);
+    EXPECT_TRUE(text.fish()[0].position.z == -8.0f && text.fish()[8].position.z == 8.0f);  // 16 apart, centred
     ASSERT_EQ(text.schoolCount(), 2) << "two sentences; the last two words swim alone";
     EXPECT_TRUE(text.schools()[0].last == 3 && text.schools()[1].first == 4 && text.schools()[1].last == 10);
     for (const SentenceSchool& s : text.schools())
@@ -166,9 +164,8 @@ TEST_F(SummerScene, ClicksSwingSchoolingNetAndCtrl) {
     EXPECT_TRUE(scene.phase() == scene.PHASE_SWING && scene.introDone());
     run(scene, 100);
     EXPECT_EQ(scene.phase(), scene.PHASE_PLAY);
-    EXPECT_NEAR(scene.camera().pitch, 29.0f, 0.02f);  // the last swing frame eases at 99 / 100
-    EXPECT_NEAR(scene.camera().yaw, 151.0f, 0.02f);
-    EXPECT_NEAR(scene.camera().distance, 672.0f, 0.1f);
+    EXPECT_TRUE(std::fabs(scene.camera().pitch - 29) < 0.02f && std::fabs(scene.camera().yaw - 151) < 0.02f &&
+                std::fabs(scene.camera().distance - 672) < 0.1f);  // the last swing frame eases at 99 / 100
 
     // The fish swim at once; the schools start steering on the 100th frame of play.
     const Vec3 leader = scene.schools()[5].position, fish = scene.fish()[0].position;
@@ -183,8 +180,7 @@ TEST_F(SummerScene, ClicksSwingSchoolingNetAndCtrl) {
     pointAt(aim);
     scene.mousePressed(0, 0, 1);
     scene.update();
-    EXPECT_NEAR(scene.netPoint().x, aim.x, 3.0f);
-    EXPECT_NEAR(scene.netPoint().z, aim.z, 3.0f);
+    EXPECT_TRUE(std::fabs(scene.netPoint().x - aim.x) < 3 && std::fabs(scene.netPoint().z - aim.z) < 3);
     EXPECT_FLOAT_EQ(scene.fish()[10].targetSpeed, 10.0f);
     int scared = 0;
     for (const WordFish& f : scene.fish()) scared += f.targetSpeed == 10.0f;

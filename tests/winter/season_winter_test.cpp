@@ -113,12 +113,10 @@ TEST(TrunkHandle, GrabsOnlyWithinReachAndKeepsAPulledRingOnTheRim) {
     handle.drag(Vec3(10, 0, 0));
     handle.press();
     EXPECT_FALSE(handle.drag(Vec3(16.9f, 0, 0)));  // grabbed, inside the rim: no pull
-    EXPECT_TRUE(handle.drag(Vec3(30, 0, 0)));
-    EXPECT_FLOAT_EQ(handle.point.x, 17);
-    EXPECT_FLOAT_EQ(handle.pullAngle, 90);  // toward +x, measured from +z
-    EXPECT_NEAR(handle.pullStrength, 0.1f, 1e-5);
-    EXPECT_TRUE(handle.drag(Vec3(30, 0, 0)));  // held still beyond the rim: a pull of strength 0
-    EXPECT_EQ(handle.pullStrength, 0);
+    EXPECT_TRUE(handle.drag(Vec3(30, 0, 0)));  // toward +x, an angle measured from +z
+    EXPECT_TRUE(std::fabs(handle.point.x - 17) < 1e-5f && std::fabs(handle.pullAngle - 90) < 1e-4f &&
+                std::fabs(handle.pullStrength - 0.1f) < 1e-5f);
+    EXPECT_TRUE(handle.drag(Vec3(30, 0, 0)) && handle.pullStrength == 0);  // held still beyond the rim
     handle.release();
     EXPECT_FALSE(handle.drag(Vec3(0, 0, -50)));
     TrunkHandle tiny(0.0f);  // a ring without a radius pulls without dividing by zero
@@ -204,8 +202,7 @@ TEST_F(WinterScene, SnowDrawsItsNumbersInOrderKeepsToItsSpeedAndStopsForCtrl) {
     s.active = false;
     scene.respawn(s);
     EXPECT_EQ(randomState(), after) << "exactly 18 draws";
-    EXPECT_EQ(s.angles.y, f[4] * 360) << "y is drawn after x";
-    EXPECT_EQ(s.maxSpeed, (f[17] * 0.8f - 0.4f + 1.0f) * 0.65f);
+    EXPECT_TRUE(s.angles.y == f[4] * 360 && s.maxSpeed == (f[17] * 0.8f - 0.4f + 1.0f) * 0.65f) << "y after x";
     EXPECT_TRUE(s.alpha == 0 && s.active && !s.shaken);
     s.position = Vec3(150, 100, 150);  // well away from the tree
     s.addForce(Vec3(0, -5, 0));
@@ -231,8 +228,7 @@ TEST_F(WinterScene, RestingSnowStaysUntilTheRingIsPulled) {
     const SnowLetter before = *it;
     run(500);
     const SnowLetter& s = *it;
-    EXPECT_FALSE(s.active);
-    EXPECT_EQ((s.position - before.position).length() + (s.angles - before.angles).length(), 0.0f);
+    EXPECT_TRUE(!s.active && (s.position - before.position).length() + (s.angles - before.angles).length() == 0);
 
     // Releasing snow draws one number per resting letter and drops the force pending while it rested.
     it->addForce(Vec3(0, 5, 0));
@@ -264,10 +260,8 @@ TEST_F(WinterScene, EveryVisitShowsTheWholeTextAndNoRingInHandButTheSnowKeepsIts
     for (int i = 0; i < scene.letterCount(); ++i) first.snow()[i].velocity = scene.snow()[i].velocity;
     scene.reset();  // the button was never released while the scene was shown
     EXPECT_EQ(scene.letterColour()[0], 0);
-    for (const SnowLetter& s : scene.snow()) {
-        EXPECT_TRUE(s.alpha == 1.0f && s.active && !s.shaken && s.angles.y == 180);
-        EXPECT_EQ((s.position - s.home).length(), 0.0f);
-    }
+    for (const SnowLetter& s : scene.snow())
+        EXPECT_TRUE(s.alpha == 1.0f && s.active && !s.shaken && s.angles.y == 180 && (s.position - s.home).length() == 0);
     for (SeasonWinter* w : {&first, &scene}) {  // up to the first snow step after the dissolve
         randomReset(3);
         for (int i = 0; i < 403; ++i) i == 200 ? w->mousePressed(0, 0, 1) : w->update();

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
+#include "app/headless_context.h"
 #include "app/headless_run.h"
 #include "framework/application.h"
+#include "render/gl.h"
 #include "render/screen_widgets.h"
 
 namespace {
@@ -92,5 +95,35 @@ TEST(OpeningPixels, TitlesAndPanelWhereTheyBelongAndEachNameInItsRow) {
                 perRow[row] += 1;
             }
         for (int i = 0; i < 4; ++i) EXPECT_GT(perRow[i], 40) << "row " << i;
+    }
+}
+
+// The cursor: the shared disc (a recorded polygon), drawn 40 pixels across; ink all the way round just
+// inside its rim, none just outside it.
+TEST(ShapePixels, TheCursorDiscIsRoundAllTheWayRound) {
+    HeadlessContext context(64, 64);
+    ASSERT_TRUE(context.ok()) << context.error();
+    buildSharedShapes();
+    glClearColor(1, 1, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0, 64, 0, 64);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(32, 32, 0);
+    glScalef(20, 20, 1);
+    glColor3f(0, 0, 0);
+    discShape().draw();
+    std::vector<unsigned char> rgb(64 * 64 * 3);
+    glReadPixels(0, 0, 64, 64, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    auto inked = [&](double r, double degrees) {
+        const double a = degrees * 3.14159265358979 / 180;
+        const int x = (int)std::lround(32 + r * std::cos(a)), y = (int)std::lround(32 + r * std::sin(a));
+        return rgb[3 * (y * 64 + x)] < 128;
+    };
+    for (int degrees = 0; degrees < 360; degrees += 15) {
+        EXPECT_TRUE(inked(17, degrees)) << degrees << " degrees, inside the rim";
+        EXPECT_FALSE(inked(23, degrees)) << degrees << " degrees, outside the rim";
     }
 }

@@ -1,17 +1,26 @@
 // The command line, the recording format, and a recorded visit replayed frame for frame.
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
 #include "app/headless_run.h"
+#include "app/input_journal.h"
+#include "app/input_script.h"
+#include "app/offscreen_render.h"
 #include "system/input_recording.h"
 #include "app/input_session.h"
 #include "framework/application.h"
+#include "framework/season.h"
+#include "framework/season_scene.h"
 
 TEST(CommandLine, OptionsAndMistakes) {
     struct Case {
@@ -23,16 +32,11 @@ TEST(CommandLine, OptionsAndMistakes) {
         {{"--help"}, CommandLine::HELP, ""},
         {{"--gallery", "--record-input", "a.vrec"}, CommandLine::PLAY, ""},
         {{"--replay", "a.vrec"}, CommandLine::REPLAY, ""},
-        {{"--render", "a.vrec", "--out", "d", "--size", "1920x1080", "--frames", "10-20"}, CommandLine::RENDER, ""},
         {{"--render", "a.vrec", "--video", "v.mp4"}, CommandLine::RENDER, ""},
         {{"--fullscreen"}, CommandLine::PLAY, "unknown option '--fullscreen'"},
         {{"gallery"}, CommandLine::PLAY, "unknown option 'gallery'"},
         {{"--replay"}, CommandLine::PLAY, "needs a value"},
         {{"--render", "a.vrec"}, CommandLine::PLAY, "needs --out"},
-        {{"--render", "a", "--out", "d", "--size", "1920x"}, CommandLine::PLAY, "--size takes"},
-        {{"--render", "a", "--out", "d", "--size", "0x10"}, CommandLine::PLAY, "--size takes"},
-        {{"--render", "a", "--out", "d", "--frames", "20-10"}, CommandLine::PLAY, "--frames takes"},
-        {{"--render", "a", "--out", "d", "--frames", "-5"}, CommandLine::PLAY, "--frames takes"},
         {{"--out", "d"}, CommandLine::PLAY, "goes only with --render"},
         {{"--replay", "a", "--render", "b", "--out", "d"}, CommandLine::PLAY, "only one of"},
         {{"--replay", "a", "--gallery"}, CommandLine::PLAY, "does not go with"},
@@ -41,6 +45,7 @@ TEST(CommandLine, OptionsAndMistakes) {
         {{"--render", "a", "--out", "d", "--supersample", "5"}, CommandLine::PLAY, "--supersample takes"},
         {{"--supersample", "2"}, CommandLine::PLAY, "goes only with --render"},
         {{"--exact", "--samples", "4"}, CommandLine::PLAY, "does not go with"},
+        {{"--render", "a", "--out", "d", "--record-input", "b"}, CommandLine::PLAY, "does not go with"},
     };
     for (const Case& c : cases) {
         std::vector<const char*> argv{"velmora"};
@@ -57,12 +62,46 @@ TEST(CommandLine, OptionsAndMistakes) {
             EXPECT_EQ(error.find('\n'), std::string::npos) << "one line";
         }
     }
-    CommandLine line;
-    std::string error;
-    const char* render[] = {"velmora", "--render", "a", "--out", "d", "--size", "640x360", "--frames", "5-9"};
-    ASSERT_TRUE(parseCommandLine(9, render, line, error));
-    EXPECT_EQ(line.width * 10000 + line.height, 640 * 10000 + 360);
-    EXPECT_EQ(line.firstFrame * 100 + line.lastFrame, 5 * 100 + 9);
+}
+
+// Every value of --size and --frames a person might type: the edges of what is allowed, and the
+// mistakes next to them, each refused with the option's own message.
+TEST(CommandLine, SizeAndFrameValuesAtTheirEdges) {
+    struct Case {
+        const char* option;
+        const char* value;
+        long a, b;  // what a good value reads as; a < 0 for a refused one
+    } cases[] = {
+        {"--size", "1x1", 1, 1},           {"--size", "16384x16384", 16384, 16384},
+        {"--size", "640x360", 640, 360},   {"--size", "0x10", -1, 0},
+        {"--size", "10x0", -1, 0},         {"--size", "16385x10", -1, 0},
+        {"--size", "10x16385", -1, 0},     {"--size", "1920x", -1, 0},
+        {"--size", "x1080", -1, 0},        {"--size", "640x360px", -1, 0},
+        {"--size", "+640x360", -1, 0},     {"--size", "-640x360", -1, 0},
+        {"--size", "640X360", -1, 0},      {"--size", "640 x360", -1, 0},
+        {"--size", "99999999999999999999x5", -1, 0},
+        {"--frames", "0-0", 0, 0},         {"--frames", "5-5", 5, 5},
+        {"--frames", "10-20", 10, 20},     {"--frames", "0-1000000000", 0, 1000000000},
+        {"--frames", "20-10", -1, 0},      {"--frames", "-5", -1, 0},
+        {"--frames", "5-", -1, 0},         {"--frames", "5", -1, 0},
+        {"--frames", "1-2-3", -1, 0},      {"--frames", "5-9x", -1, 0},
+        {"--frames", "0-1000000001", -1, 0},
+    };
+    for (const Case& c : cases) {
+        const char* argv[] = {"velmora", "--render", "a.vrec", "--out", "d", c.option, c.value};
+        CommandLine line;
+        std::string error;
+        const bool ok = parseCommandLine(7, argv, line, error);
+        EXPECT_EQ(ok, c.a >= 0) << c.option << " " << c.value << ": " << error;
+        if (!ok) {
+            EXPECT_EQ(error.rfind(std::string(c.option) + " takes", 0), 0u) << c.value << ": " << error;
+            EXPECT_NE(error.find(c.value), std::string::npos) << "the message quotes the value: " << error;
+        } else if (!std::strcmp(c.option, "--size")) {
+            EXPECT_TRUE(line.width == c.a && line.height == c.b) << c.value;
+        } else {
+            EXPECT_TRUE(line.firstFrame == c.a && line.lastFrame == c.b) << c.value;
+        }
+    }
 }
 
 TEST(Recording, MalformedLinesAreNamedAndNothingIsKept) {
@@ -126,19 +165,8 @@ TEST(Recording, PointsLandInTheSamePlaceOnAnotherScreen) {
         mapRecordedPoint(c.fromW, c.fromH, c.toW, c.toH, x, y);
         EXPECT_EQ(x * 100000 + y, c.wantX * 100000 + c.wantY) << c.toW << "x" << c.toH << " " << x << "," << y;
     }
-    // The menu is sized by the height and centred: a row's middle maps onto the same row's middle.
-    float rows[2][4][4];
-    const int sizes[2][2] = {{1024, 768}, {1920, 1080}};
-    for (int s = 0; s < 2; ++s) {
-        HeadlessRun run(sizes[s][0], sizes[s][1], false);
-        ASSERT_TRUE(run.ok()) << run.error();
-        for (int i = 0; i < 4; ++i) appMenuRowRect(i, rows[s][i][0], rows[s][i][1], rows[s][i][2], rows[s][i][3]);
-    }
-    for (int i = 0; i < 4; ++i) {
-        int x = (int)(rows[0][i][0] + 20), y = (int)((rows[0][i][1] + rows[0][i][3]) / 2);
-        mapRecordedPoint(1024, 768, 1920, 1080, x, y);
-        EXPECT_TRUE(x > rows[1][i][0] && x < rows[1][i][2] && y > rows[1][i][1] && y < rows[1][i][3]) << "row " << i;
-    }
+    // The menu's rows on another screen: the gallery's visits, recorded at 1024 x 768, pick them at
+    // 160 x 120 (tests/reliability/gallery_test.cpp).
 }
 
 namespace {
@@ -182,7 +210,11 @@ TEST(Recording, AReplayDrawsTheRecordedVisitFrameForFrame) {
             sessionInput(mouseEvent(INPUT_PRESS, x, y, 1));
             sessionInput(mouseEvent(INPUT_RELEASE, x, y, 1));
         }
-        if (f == 700) sessionInput(mouseEvent(INPUT_PRESS, w / 2, h / 2, 1)), sessionInput(mouseEvent(INPUT_RELEASE, w / 2, h / 2, 1));
+        if (f == 800) sessionInput(mouseEvent(INPUT_PRESS, w / 2, h / 2, 1)), sessionInput(mouseEvent(INPUT_RELEASE, w / 2, h / 2, 1));
+        if (f == 1100) {  // what follows reaches the meadow, not a phase that ignores it
+            auto* scene = dynamic_cast<SeasonScene*>(appCurrentSeason());
+            EXPECT_TRUE(scene && scene->phase() == scene->PHASE_PLAY);
+        }
         if (f == 1100) sessionInput(mouseEvent(INPUT_PRESS, 40, 170, 1));
         if (f > 1100 && f <= 1220) sessionInput(mouseEvent(INPUT_MOVE, 40 + (f - 1100) * 2, 170 - (f - 1100) / 3));
         if (f == 1220) sessionInput(mouseEvent(INPUT_RELEASE, 280, 130, 1));
@@ -202,9 +234,156 @@ TEST(Recording, AReplayDrawsTheRecordedVisitFrameForFrame) {
     EXPECT_GT(recording.events.size(), 150u);
     SessionOptions replay{w, h, false, "", &recording};
     const std::vector<uint64_t> replayed = hashedFrames(replay, 1L << 30, [](int f) {
-        if (f == 0) sessionInput(keyEvent(INPUT_KEY_DOWN, 'A'));  // a person's input does not reach a replay
+        if (f == 1150) {  // a person's input in the scene does not reach a replay
+            sessionInput(keyEvent(INPUT_KEY_DOWN, 'A'));
+            sessionInput(mouseEvent(INPUT_PRESS, 20, 20, 3));
+            sessionInput(mouseEvent(INPUT_MOVE, 300, 200));
+        }
     });
     ASSERT_EQ(replayed.size(), recorded.size());
     for (size_t i = 0; i < recorded.size(); ++i) ASSERT_EQ(replayed[i], recorded[i]) << "frame " << i;
     EXPECT_NE(recorded[1450], recorded[900]);  // the visit shows something
+}
+
+namespace {
+
+std::string scratchDirectory() {
+    char pattern[] = "/tmp/velmora_render_XXXXXX";
+    return mkdtemp(pattern) ? pattern : "";
+}
+
+std::vector<std::string> filesIn(const std::string& dir) {
+    std::vector<std::string> names;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (dirent* e = readdir(d))
+            if (e->d_name[0] != '.') names.push_back(e->d_name);
+        closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+// --render plays the whole recording but writes only the frames asked for, each named by its frame
+// number, at the size asked for; frames past the recording's end are refused, and nothing is written.
+TEST(Recording, RenderWritesTheFramesAskedForNamedByFrame) {
+    const std::string dir = scratchDirectory(), recording = dir + "/visit.vrec", out = dir + "/frames";
+    ASSERT_FALSE(dir.empty());
+    { std::ofstream(recording) << recordingHeader(64, 48, false) << "3 move 10 10\n" << recordingEnd(30); }
+    struct Case {
+        const char* size;
+        const char* frames;
+        int status;
+        std::vector<std::string> files;
+        int width, height;
+    } cases[] = {
+        {"32x24", "10-12", 0, {"frame_000010.png", "frame_000011.png", "frame_000012.png"}, 32, 24},
+        {nullptr, "29-40", 0, {"frame_000029.png"}, 64, 48},  // the last frame, the recording's own size
+        {nullptr, "30-40", 1, {}, 0, 0},
+    };
+    for (const Case& c : cases) {
+        std::vector<const char*> argv{"velmora", "--render", recording.c_str(), "--out", out.c_str(), "--frames", c.frames};
+        if (c.size) argv.insert(argv.end(), {"--size", c.size});
+        CommandLine options;
+        std::string error;
+        ASSERT_TRUE(parseCommandLine((int)argv.size(), argv.data(), options, error)) << error;
+        EXPECT_EQ(renderRecording(options), c.status) << c.frames;
+        EXPECT_EQ(filesIn(out), c.files) << c.frames;
+        for (const std::string& name : c.files) {
+            std::ifstream png(out + "/" + name, std::ios::binary);
+            unsigned char head[24] = {};
+            png.read((char*)head, 24);
+            EXPECT_EQ((head[18] << 8 | head[19]) * 10000 + (head[22] << 8 | head[23]), c.width * 10000 + c.height)
+                << name;
+            std::remove((out + "/" + name).c_str());
+        }
+    }
+    rmdir(out.c_str());
+    std::remove(recording.c_str());
+    rmdir(dir.c_str());
+}
+
+// The journal the program keeps under Wine and in the browser, written and read back here: every kind
+// of line, the state and tick lines (two fields) among them, in order, with their frames.
+TEST(InputJournal, ReadsBackEveryLineItWrote) {
+    const std::string dir = scratchDirectory(), path = dir + "/journal.txt";
+    ASSERT_FALSE(dir.empty());
+    HeadlessRun run(64, 48, false);  // in the opening: state 0
+    ASSERT_TRUE(run.ok()) << run.error();
+    ASSERT_EQ(setenv("VELMORA_INPUT_JOURNAL", path.c_str(), 1), 0);
+    ASSERT_TRUE(inputJournalOpenFromEnvironment());
+    inputJournalRecord(keyEvent(INPUT_KEY_DOWN, 27));
+    inputJournalRecord(keyEvent(INPUT_KEY_UP, 123));
+    inputJournalRecord(mouseEvent(INPUT_MOVE, -5, 700));
+    for (int i = 0; i < 30; ++i) inputJournalFrameDone();
+    inputJournalRecord(mouseEvent(INPUT_PRESS, 3, 4, 3));
+    inputJournalRecord(mouseEvent(INPUT_RELEASE, 5, 6, 1));
+    inputJournalFrameDone();
+    inputJournalRecord(mouseEvent(INPUT_PRESS, 7, 8, 5));
+    setenv("VELMORA_INPUT_JOURNAL", "/dev/null", 1);  // closes the journal: the rest of the suite goes there
+    inputJournalOpenFromEnvironment();
+    unsetenv("VELMORA_INPUT_JOURNAL");
+
+    const std::vector<std::string> expected = {"0 key_down 27 0 0", "0 key_up 123 0 0", "0 move -5 700 0",
+                                               "1 state 0 0 0",     "30 tick 0 0 0",     "30 down 3 4 3",
+                                               "30 up 5 6 1",       "31 down 7 8 5"};
+    std::vector<std::string> read;
+    std::FILE* file = std::fopen(path.c_str(), "r");
+    ASSERT_NE(file, nullptr);
+    JournalEvent e;
+    while (readJournalEvent(file, e))
+        read.push_back(std::to_string(e.frame) + " " + e.kind + " " + std::to_string(e.a) + " " +
+                       std::to_string(e.b) + " " + std::to_string(e.c));
+    std::fclose(file);
+    EXPECT_EQ(read, expected);
+    std::remove(path.c_str());
+    rmdir(dir.c_str());
+}
+
+namespace {
+
+// A scene that writes down the input it is given.
+struct SpySeason : ASeason {
+    std::string seen;
+    void init(int, int, BitmapFont*) override {}
+    void reset() override {}
+    void update() override {}
+    void draw() override {}
+    void keyPressed(int key) override { seen += "key " + std::to_string(key) + " "; }
+    void keyReleased(int key) override { seen += "keyup " + std::to_string(key) + " "; }
+    void mouseMoved(int, int) override {}
+    void mousePressed(int, int, int button) override { seen += "press " + std::to_string(button) + " "; }
+    void mouseReleased(int, int, int button) override { seen += "release " + std::to_string(button) + " "; }
+    void startExiting() override {}
+};
+
+}  // namespace
+
+// The script that drives the browser build and the headless run it is compared with (tests/web):
+// every verb read and delivered on its frame, and a line that cannot be read named by its number.
+TEST(InputScript, DeliversEachVerbOnItsFrameAndNamesABadLine) {
+    InputScript script;
+    ASSERT_TRUE(script.parse("# a visit\n\n430 row 2\n431 move 7 9\n640 down 7 9 3\n641 up 7 9 3\n"
+                             "642 key 27\n643 keyup 123\n700 capture\n"))
+        << script.error;
+    EXPECT_TRUE(script.lastFrame() == 700 && script.captures(700) && !script.captures(643));
+    HeadlessRun run(160, 120, false);
+    ASSERT_TRUE(run.ok()) << run.error();
+    run.skipToMenu();
+    SpySeason spy;
+    appReplaceSeasonForTesting(2, &spy);
+    for (int f = 430; f <= 643; ++f) {
+        script.deliver(f);
+        run.runFrames(1, false);
+        if (f == 430) {
+            EXPECT_TRUE(appStateId() == APP_ENTERING_SEASON && appChosenSeason() == 2);
+        }
+    }
+    EXPECT_EQ(spy.seen, "press 3 release 3 key 27 keyup 123 ");
+    for (const char* bad : {"5 move 1", "5 jump 1", "five move 1 2", "5 down 1 2"}) {
+        InputScript broken;
+        EXPECT_FALSE(broken.parse(std::string("# fine\n") + bad + "\n")) << bad;
+        EXPECT_EQ(broken.error.rfind("line 2: ", 0), 0u) << bad << ": " << broken.error;
+    }
 }

@@ -95,7 +95,7 @@ TEST(LeafBody, SettleStopsTiltIntoTheGroundByQuadrant) {
 
 TEST(LeafKicker, SpinsAndLiftsOnlyGroundedLettersInsideTheRadius) {
     LeafKicker kicker(50);
-    LeafBody b[5] = {letterAt(10, 0, 0, true), letterAt(0, 0, 100, true), letterAt(0, 0, -20, false),
+    LeafBody b[5] = {letterAt(10, 0, 0, true), letterAt(0, 0, 50.5f, true), letterAt(0, 0, -20, false),
                      letterAt(0, 0, 0, true), letterAt(0, 0, 0, false)};  // the last two right under the pointer
     for (LeafBody& body : b) body.spin.set(1, 1, 1);
     randomReset(99);
@@ -104,10 +104,9 @@ TEST(LeafKicker, SpinsAndLiftsOnlyGroundedLettersInsideTheRadius) {
     randomReset(99);
     kicker.push(b, 5);
     EXPECT_TRUE(b[0].spin.x == 1 + kick[0] && b[0].spin.y == 1 + kick[1] && b[0].spin.z == 1 + kick[2]);
-    const Vec3 f = pending(b[0]);
-    EXPECT_NEAR(f.length(), 0.45f, 1e-6);
-    EXPECT_NEAR(f.y / f.x, 0.8f, 1e-5) << "raised by half the letter's size";
-    for (int i : {1, 2}) EXPECT_TRUE(b[i].spin.x == 1 && pending(b[i]).y == 0) << "too far or in the air: " << i;
+    const Vec3 f = pending(b[0]);  // raised by half the letter's size
+    EXPECT_TRUE(std::fabs(f.length() - 0.45f) < 1e-6 && std::fabs(f.y / f.x - 0.8f) < 1e-5) << f.x << " " << f.y;
+    for (int i : {1, 2}) EXPECT_TRUE(b[i].spin.x == 1 && pending(b[i]).y == 0) << "just past the rim or in the air: " << i;
     EXPECT_EQ(pending(b[4]).length(), 0.0f) << "no direction, no push";
     b[3].step();
     EXPECT_FLOAT_EQ(b[3].position.y, 2.5f) << "a finite kick straight up";
@@ -118,29 +117,26 @@ TEST(Whirlwind, PullsInLiftsRoundAndBlowsOutOfItsEye) {
     Vec3 f = w.forceAt(Vec3(110, 0, -20));
     EXPECT_TRUE(f.x < 0 && f.y == 0 && f.z == 0) << "outside: pulled toward the foot";
     f = w.forceAt(Vec3(15, 80, -20));  // the eye at half height
-    EXPECT_NEAR(f.y / f.x, 16.0f, 1e-3) << "outward and upward";
+    EXPECT_TRUE(f.x > 0 && std::fabs(f.y / f.x - 16.0f) < 1e-3f) << "outward and upward: " << f.x << " " << f.y;
     f = w.forceAt(Vec3(40, 0, -20));  // the band, outside the core circle
     EXPECT_NEAR(f.length(), 0.4f, 1e-6);
     EXPECT_TRUE(f.x < 0 && f.y > 0 && f.z > 0) << "in, up and ahead, toward increasing angle";
     f = w.forceAt(Vec3(10, 0, -20));
     EXPECT_TRUE(f.x == 0 && f.y == 0.4f && f.z == 0) << "on the axis the air only rises";
     w.forceAt(Vec3(40, 0, -20));  // at or above the top, inside the outer radius or not: none, whatever came before
-    EXPECT_EQ(w.forceAt(Vec3(60, 160, -20)).length(), 0.0f);
-    EXPECT_EQ(w.forceAt(Vec3(300, 500, 40)).length(), 0.0f);
+    EXPECT_TRUE(w.forceAt(Vec3(60, 160, -20)).length() == 0 && w.forceAt(Vec3(300, 500, 40)).length() == 0);
 }
 
 TEST_F(AutumnScene, OneLeafALetterAndTheOpeningPhases) {
     EXPECT_EQ(s.leafCount(), 586) << "one leaf for every letter";
 
     run(200);
-    EXPECT_EQ(s.phase(), s.PHASE_READ);
     s.keyPressed(VK_CODE_ENTER);
-    EXPECT_FALSE(s.reforming()) << "Enter does nothing before play";
+    EXPECT_TRUE(s.phase() == s.PHASE_READ && !s.reforming()) << "Enter does nothing before play";
     run(3000);
     EXPECT_EQ(s.phase(), s.PHASE_SWING);
     run(100);
-    EXPECT_TRUE(s.phase() == s.PHASE_PLAY && s.whirlwindOn() && allHome());
-    EXPECT_NEAR(s.camera().yaw, 132.0f, 0.1f);
+    EXPECT_TRUE(s.phase() == s.PHASE_PLAY && s.whirlwindOn() && allHome() && std::fabs(s.camera().yaw - 132) < 0.1f);
 }
 
 TEST_F(AutumnScene, EnterFliesEveryLetterHome) {
@@ -175,14 +171,20 @@ TEST_F(AutumnScene, KickBounceSpaceCtrlAndEscape) {
         EXPECT_TRUE(was.length() >= 15 || s.leaves()[i].position.y > 0) << i << " kicked up";
         EXPECT_TRUE(was.length() <= 51 || (s.leaves()[i].position.y == 0 && now.length() > was.length())) << i;
     }
+    LeafBody& falling = s.leaves()[4];  // gravity grows by 0.015 a frame to at most 0.065
+    falling.position.set(0, 300, 0);
+    falling.gravity.set(0, 0, 0);
+    const float pulls[] = {-0.015f, -0.03f, -0.045f, -0.06f, -0.065f, -0.065f, -0.065f};
+    for (float pull : pulls) {
+        s.stepLeaves();
+        EXPECT_FLOAT_EQ(falling.gravity.y, pull);
+    }
     LeafBody& b = s.leaves()[3];  // a letter landing bounces back at 30 % of its speed
     b.position.set(10, 1, 10);
     b.velocity.set(0.5f, -1.5f, 0.25f);
     b.gravity.set(0, 0, 0);
     s.stepLeaves();
-    EXPECT_EQ(b.position.y, 0.0f);
-    EXPECT_FLOAT_EQ(b.velocity.x, 0.15f);
-    EXPECT_FLOAT_EQ(b.velocity.y, 1.515f * 0.3f);
+    EXPECT_TRUE(b.position.y == 0 && std::fabs(b.velocity.x - 0.15f) < 1e-6f && std::fabs(b.velocity.y - 1.515f * 0.3f) < 1e-6f);
 
     s.keyPressed(VK_CODE_SPACE);
     run(1);
@@ -195,9 +197,4 @@ TEST_F(AutumnScene, KickBounceSpaceCtrlAndEscape) {
     s.keyPressed(VK_CODE_ESCAPE);
     run(100);
     EXPECT_TRUE(s.finished && randomState() == state) << "Ctrl: no kicks and no tumbling, through the fade-out";
-    s.reset();
-    run(100);
-    s.keyPressed(VK_CODE_ESCAPE);
-    s.keyPressed(VK_CODE_ESCAPE);
-    EXPECT_EQ(s.frame(), 3351) << "continues from the same whiteness, once";
 }

@@ -18,6 +18,7 @@
 #include "framework/application.h"
 #include "framework/gallery.h"
 #include "framework/season.h"
+#include "framework/season_scene.h"
 #include "render/gl.h"
 #include "tests/reliability/gallery_support.h"
 
@@ -49,12 +50,9 @@ TEST(Gallery, VisitorPlaysEachSeasonInTurnAndAPersonTakesOverAtOnce) {
     auto frame = [&run](bool) { ::frame(run, appStateId() == APP_SEASON && run.frame() % 8 == 0); };
     long interacting[4] = {}, framesIn[4] = {};
     long frames = 0;
-    // Nothing for a minute less a frame, then the visitor comes; four visits, in menu order.
+    // The visitor comes after a minute on the menu (below); four visits, in menu order.
     for (; frames < 4 * 9000 && !(appStateId() == APP_MENU && framesIn[3] > 0); ++frames) {
         frame(true);
-        if (frames == GALLERY_IDLE_FRAMES - 10) {
-            ASSERT_EQ(appStateId(), APP_MENU);
-        }
         if (appStateId() == APP_SEASON) {
             int s = appChosenSeason();
             ASSERT_TRUE(std::all_of(framesIn + s + 1, framesIn + 4, [](long n) { return n == 0; })) << "out of order";
@@ -71,12 +69,16 @@ TEST(Gallery, VisitorPlaysEachSeasonInTurnAndAPersonTakesOverAtOnce) {
         EXPECT_GT(interacting[s], 60) << sceneNames[s] << ": the visit did not blow, sweep, re-form or shake";
     }
 
-    // The next visit (Spring again) is under way; a person moves the mouse: the visitor lets go of
-    // everything it held and the scene is the person's.
-    while (!(appStateId() == APP_SEASON && sceneInteracting(appCurrentSeason()))) frame(true);
+    // The next visit (Spring again) is under way, the visitor turning the camera with the right
+    // button; a person moves the mouse: the visitor lets go of everything it held and the scene is
+    // the person's.
+    auto scene = [] { return dynamic_cast<SeasonScene*>(appCurrentSeason()); };
+    for (int i = 0; i < 9000 && !(appStateId() == APP_SEASON && scene()->rightDown()); ++i) frame(true);
+    ASSERT_TRUE(appStateId() == APP_SEASON && scene()->rightDown()) << "the visitor never turned the camera";
     sessionInput(mouseEvent(INPUT_MOVE, 10, 10));
     frame(true);
     ASSERT_EQ(appStateId(), APP_SEASON);
+    EXPECT_FALSE(scene()->rightDown() || scene()->leftDown()) << "a button the visitor held is still down";
     for (int i = 0; i < 600; ++i) frame(true);
     EXPECT_EQ(appChosenSeason(), 0);  // nobody left the scene for the person
 
@@ -90,11 +92,78 @@ TEST(Gallery, VisitorPlaysEachSeasonInTurnAndAPersonTakesOverAtOnce) {
     EXPECT_EQ(appStateId(), APP_ENTERING_SEASON);
     EXPECT_EQ(appChosenSeason(), 1);  // the season after the last one shown
 
-    // Ctrl+Shift+Q closes it.
+    // Ctrl+Shift+Q closes it; Q with only one of Ctrl and Shift does not.
+    for (int modifier : {VK_CODE_CONTROL, VK_CODE_SHIFT}) {
+        sessionInput(keyEvent(INPUT_KEY_DOWN, modifier));
+        sessionInput(keyEvent(INPUT_KEY_DOWN, 'Q'));
+        sessionInput(keyEvent(INPUT_KEY_UP, 'Q'));
+        sessionInput(keyEvent(INPUT_KEY_UP, modifier));
+        EXPECT_FALSE(quitRequested()) << "Q with only " << modifier;
+    }
     sessionInput(keyEvent(INPUT_KEY_DOWN, VK_CODE_CONTROL));
     sessionInput(keyEvent(INPUT_KEY_DOWN, VK_CODE_SHIFT));
     sessionInput(keyEvent(INPUT_KEY_DOWN, 'Q'));
     EXPECT_TRUE(quitRequested());
+    sessionFinish();
+}
+
+// The visitor comes after a minute on the menu, 3,600 frames, and clicks its row: live in the gallery,
+// and in the replay of a recording made there. The replay of one made without it never brings one.
+TEST(Gallery, TheVisitorComesAfterAMinuteOnTheMenu) {
+    const long minute = 3600;
+    InputRecording visit, replays[2];
+    std::string error;
+    ASSERT_TRUE(parseRecording(galleryVisitText(0), visit, error)) << error;
+    const auto press = std::find_if(visit.events.begin(), visit.events.end(),
+                                    [](const InputEvent& e) { return e.kind == INPUT_PRESS; });
+    ASSERT_NE(press, visit.events.end());
+    ASSERT_TRUE(parseRecording("velmora-input 1\nsize 160 120\ngallery\nend 9000\n", replays[0], error));
+    ASSERT_TRUE(parseRecording("velmora-input 1\nsize 160 120\nend 9000\n", replays[1], error));
+    const struct {
+        const char* what;
+        SessionOptions options;
+        bool visitor;
+    } cases[] = {
+        {"live", {160, 120, true, "", nullptr}, true},
+        {"a replayed gallery recording", {160, 120, false, "", &replays[0]}, true},
+        {"a replayed ordinary recording", {160, 120, false, "", &replays[1]}, false},
+    };
+    for (const auto& c : cases) {
+        HeadlessRun run(160, 120, false);
+        ASSERT_TRUE(run.ok()) << run.error();
+        run.skipToMenu();
+        ASSERT_TRUE(sessionStart(c.options, error)) << error;
+        // The minute, the visit's first frame, then its frames up to the press.
+        for (long f = 1; f <= minute + press->frame; ++f) {
+            frame(run, false);
+            ASSERT_EQ(appStateId(), APP_MENU) << c.what << ", frame " << f << " on the menu";
+        }
+        frame(run, false);
+        EXPECT_EQ(appStateId() == APP_ENTERING_SEASON, c.visitor) << c.what;
+        sessionFinish();
+    }
+}
+
+// A person who walks away from a scene is let go after three minutes without input, 10,800 frames: the
+// gallery's Escape starts the scene's fade-out then, not a frame sooner.
+TEST(Gallery, APersonWhoWalksAwayFromASceneIsLetGoAfterThreeMinutes) {
+    HeadlessRun run(160, 120, false);
+    ASSERT_TRUE(run.ok()) << run.error();
+    run.skipToMenu();
+    ASSERT_EQ(startGallery(160, 120), "");
+    float l, t, r, b;
+    appMenuRowRect(2, l, t, r, b);
+    sessionInput(mouseEvent(INPUT_PRESS, (int)(l + r) / 2, (int)(t + b) / 2, 1));
+    auto leaving = [] {
+        auto* scene = dynamic_cast<SeasonScene*>(appCurrentSeason());
+        return appStateId() == APP_SEASON && scene->phase() == scene->PHASE_FADE_OUT;
+    };
+    for (long f = 1; f < 3 * 3600; ++f) {
+        frame(run, false);
+        ASSERT_FALSE(leaving()) << "left after " << f << " frames";
+    }
+    frame(run, false);
+    EXPECT_TRUE(leaving());
     sessionFinish();
 }
 

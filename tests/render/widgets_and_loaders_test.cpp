@@ -10,9 +10,7 @@ TEST(ReferenceCanvas, WidthFollowsTheAspect) {
     setReferenceCanvas(1024, 768);
     EXPECT_EQ(referenceCanvas().refWidth, 640);
     setReferenceCanvas(1920, 1200);
-    EXPECT_EQ(referenceCanvas().refWidth, 768);
-    EXPECT_FLOAT_EQ(scaleToScreenX(768), 1920);
-    EXPECT_FLOAT_EQ(scaleToScreenY(480), 1200);
+    EXPECT_TRUE(referenceCanvas().refWidth == 768 && scaleToScreenX(768) == 1920 && scaleToScreenY(480) == 1200);
     setReferenceCanvas(1920, 0);  // a zero height never divides
     EXPECT_GT(referenceCanvas().refWidth, 0);
 }
@@ -20,16 +18,13 @@ TEST(ReferenceCanvas, WidthFollowsTheAspect) {
 TEST(MenuWidgets, RowsAreInclusiveAndTheBarNeverFlickersBack) {
     MenuButton upper(0, 1, 20, 3, 0, 100, 30, 0, 0);
     MenuButton lower(0, 1, 50, 33, 0, 100, 60, 30, 1);
-    EXPECT_TRUE(upper.contains(100, 30));
-    EXPECT_TRUE(lower.contains(0, 30));
-    EXPECT_FALSE(lower.contains(100.01f, 40));
+    EXPECT_TRUE(upper.contains(100, 30) && lower.contains(0, 30) && !lower.contains(100.01f, 40));
 
     MenuButton* buttons[2] = {&upper, &lower};
     HoverBar bar(0, 50, 1, 18);
     lower.hovered = true;
     bar.track(buttons, 2);
-    EXPECT_TRUE(bar.active);
-    EXPECT_EQ(bar.y, 50);
+    EXPECT_TRUE(bar.active && bar.y == 50);
     bar.update();
     EXPECT_FLOAT_EQ(bar.alpha, 0.01f);  // fades in over 70 frames
     for (int i = 0; i < 99; ++i) bar.update();
@@ -52,8 +47,7 @@ TEST(MenuWidgets, RowsAreInclusiveAndTheBarNeverFlickersBack) {
         bar.update();
     }
     bar.track(buttons, 2);
-    EXPECT_TRUE(bar.active);
-    EXPECT_EQ(bar.y, 20);  // jumped to the upper row while invisible
+    EXPECT_TRUE(bar.active && bar.y == 20);  // jumped to the upper row while invisible
 }
 
 TEST(ResourceTextures, PowerOfTwoSizes) {
@@ -68,15 +62,13 @@ TEST(ResourceTextures, SheetsLoadAndAMissingIdWritesNothing) {
     GLuint texture = 4242;
     int w = -1, h = -1;
     EXPECT_FALSE(loadResourceTexture(999, &texture, &w, &h));
-    EXPECT_EQ(texture, 4242u);
-    EXPECT_EQ(w, -1);
+    EXPECT_TRUE(texture == 4242u && w == -1);
     ASSERT_TRUE(loadResourceTexture(RESOURCE_GLYPH_SHEET, &texture, &w, &h));
-    EXPECT_EQ(w, 512);
-    EXPECT_EQ(h, 512);
+    EXPECT_TRUE(w == 512 && h == 512);
+    w = 0;
     ASSERT_TRUE(loadResourceTextureEx(RESOURCE_SPRITE_SHEET, &texture, &w, &h, GL_LINEAR, GL_LINEAR, false));
     EXPECT_EQ(w, 512);
     unsigned char garbage[16] = {'G', 'I', 'F', '8', '9', 'a'};
     DecodedPicture picture;
-    EXPECT_FALSE(decodePictureBytes(garbage, sizeof garbage, picture));
-    EXPECT_EQ(picture.rgba, nullptr);
+    EXPECT_TRUE(!decodePictureBytes(garbage, sizeof garbage, picture) && picture.rgba == nullptr);
 }

@@ -17,22 +17,17 @@ int64_t fakeFrequency() { return 1000; }  // 1000 / 60 = 16.67, truncated to 16 
 TEST(FrameTimer, FiresOnlyOncePastDueAndNeverCatchesUp) {
     fakeNow = 5000;
     FrameTimer timer(60.0f, fakeCounter, fakeFrequency);
-    EXPECT_EQ(timer.ticksPerFrame, 16);
-    timer.start();
-    EXPECT_EQ(timer.due, 5016);
-    EXPECT_EQ(timer.ticksUntilDue(), 17);  // it fires once the counter has passed due
+    timer.start();  // it fires once the counter has passed due
+    EXPECT_TRUE(timer.ticksPerFrame == 16 && timer.due == 5016 && timer.ticksUntilDue() == 17);
 
     fakeNow = 5016;  // equal to due: not yet
     EXPECT_FALSE(timer.frameDue());
     fakeNow = 5017;  // one tick later
-    EXPECT_TRUE(timer.frameDue());
-    EXPECT_EQ(timer.due, 5017 + 16);
-    EXPECT_FALSE(timer.frameDue());
+    EXPECT_TRUE(timer.frameDue() && timer.due == 5017 + 16 && !timer.frameDue());
 
     // A stall of half a second fires exactly one frame; the next is one period after it.
     fakeNow += 500;
-    EXPECT_TRUE(timer.frameDue());
-    EXPECT_FALSE(timer.frameDue());
+    EXPECT_TRUE(timer.frameDue() && !timer.frameDue());
     int64_t fired = fakeNow;
     fakeNow = fired + 16;
     EXPECT_FALSE(timer.frameDue());
@@ -52,11 +47,9 @@ TEST(FrameTimer, AtDisplayRefreshGivesSixtyASecondAndSkipsAHiddenPause) {
             frames += timer.frameDueAtRefresh(1000 / hz / 2);
         }
         // 60 a second (a period of 16 ticks allows 62.5; a 60 Hz display at most 60)
-        EXPECT_GE(frames, 590) << hz;
-        EXPECT_LE(frames, 630) << hz;
+        EXPECT_TRUE(frames >= 590 && frames <= 630) << hz << ": " << frames;
         fakeNow += 3000;
-        EXPECT_TRUE(timer.frameDueAtRefresh(1000 / hz / 2));
-        EXPECT_FALSE(timer.frameDueAtRefresh(1000 / hz / 2)) << hz;  // no catch-up
+        EXPECT_TRUE(timer.frameDueAtRefresh(1000 / hz / 2) && !timer.frameDueAtRefresh(1000 / hz / 2)) << hz;  // no catch-up
     }
 }
 
@@ -104,7 +97,8 @@ TEST(MainLoop, AFloodOfMessagesDoesNotHoldTheFramesUp) {
     appSetFrameReadyHook(nullptr);
 
     ASSERT_GE(fired.size(), 30u);
+    fired.insert(fired.begin(), 1000000);  // the first frame is on time too
     for (size_t i = 1; i < fired.size(); ++i)
-        EXPECT_LE(fired[i] - fired[i - 1], timer.ticksPerFrame + kMessagesPerTurn * 50) << "frame " << i;
+        EXPECT_LE(fired[i] - fired[i - 1], 16666 + 32 * 50) << "frame " << i;  // a frame late by 32 messages at most
     EXPECT_GT(handled, 30 * 300);  // some 330 a frame
 }

@@ -249,23 +249,46 @@ TEST_F(SpringScene, BreathWithAZeroComponentBlowsNothing) {
     EXPECT_LT(seed.force.x, 0.0f);
 }
 
-TEST_F(SpringScene, RipeHeadLetsGoOneLetterAtATimeAndResetGathersThemAgain) {
+// A breath bends the plants within 350 of the pointer's ground point and no others; a ripe head lets
+// its letters go, one at a time, only while the pointer is within 60 of its foot.
+TEST_F(SpringScene, BreathReachesPlantsWithin350AndLettersLeaveWithin60OfTheFoot) {
     runToPlay();
-    Dandelion& d = *lettersOfAWord(8)->owner;
-    d.age = 900;
-    pointAtGround(d.base.x, d.base.z);
-    scene->mousePressed(0, 0, 1);
-    for (int steps = 0; d.seedsOnHead > 0 && steps < 400; ++steps) {
-        d.blowCounter = 10;  // bent long enough
-        const int before = d.seedsOnHead;
-        scene->stepMeadow();
-        EXPECT_LE(before - d.seedsOnHead, 1) << "step " << steps;
+    run(20);
+    pointAtGround(0, 0);
+    const Vec3 g = scene->groundPoint();
+    std::vector<Dandelion*> awake;
+    for (Dandelion& d : scene->dandelions())
+        if (!d.dormant) awake.push_back(&d);
+    ASSERT_GE(awake.size(), 2u);
+    awake[0]->base = g + Vec3(330, 0, 0);
+    awake[1]->base = g + Vec3(0, 0, -370);
+    scene->breath().acc.x = scene->breath().acc.z = 5;
+    scene->stepMeadow();
+    auto pushed = [&](const Dandelion& d) { return d.spring->target.x != d.spring->rest.x + scene->wind().x; };
+    EXPECT_TRUE(pushed(*awake[0])) << "330 from the pointer";
+    EXPECT_FALSE(pushed(*awake[1])) << "370 from the pointer";
+
+    for (float away : {70.0f, 50.0f}) {
+        Dandelion& d = *lettersOfAWord(8)->owner;
+        d.age = 900;
+        pointAtGround(d.base.x + away, d.base.z);
+        scene->mousePressed(0, 0, 1);
+        for (int steps = 0; d.seedsOnHead > 0 && steps < 400; ++steps) {
+            d.blowCounter = 10;  // bent long enough
+            const int before = d.seedsOnHead;
+            scene->stepMeadow();
+            EXPECT_LE(before - d.seedsOnHead, 1) << "step " << steps;
+        }
+        if (away > 60) {
+            EXPECT_EQ(d.seedsOnHead, 8) << away << " from the foot";
+            continue;
+        }
+        EXPECT_TRUE(d.seedsOnHead == 0 && d.state == d.WITHERING && d.seedsInFlight == 8);
+        scene->reset();
+        EXPECT_EQ(d.seedsInFlight, 0);
+        for (const LetterSeed& s : scene->seeds())
+            EXPECT_TRUE(s.visible && s.attached && s.position.x == s.home.x && s.position.y == s.home.y);
     }
-    EXPECT_TRUE(d.seedsOnHead == 0 && d.state == d.WITHERING && d.seedsInFlight == 8);
-    scene->reset();
-    EXPECT_EQ(d.seedsInFlight, 0);
-    for (const LetterSeed& s : scene->seeds())
-        EXPECT_TRUE(s.visible && s.attached && s.position.x == s.home.x && s.position.y == s.home.y);
 }
 
 TEST_F(SpringScene, PicksTheGroundAndKeepsItWhenTheRayMisses) {

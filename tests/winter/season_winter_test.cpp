@@ -88,27 +88,6 @@ TEST(SnowTree, ABranchCatchesOnlyNearWhereItsAxisPiercesTheLetter) {
     }
 }
 
-TEST(SnowLetter, ItsPlaneIsWhereItStoodAndHowItWasTurnedWhenItLastMoved) {
-    SnowLetter s;
-    s.position = Vec3(10, 200, -5);
-    s.angles = Vec3(30, 75, 10);
-    s.spinX = 1.5f;
-    s.spinZ = -0.5f;
-    s.update();
-    const Vec3 turned = s.angles, stood(10, 200, -5);
-    // The scene respawns a letter that reached the ground right after its move, before any branch asks.
-    s.position = Vec3(-40, 420, 12);
-    s.angles = Vec3(300, 12, 0);
-    s.preparePlane();
-    Vec3 normal, edge;
-    directionsFromAngles(turned.x, turned.y, turned.z, normal, edge);
-    const Vec3 point = stood + edge;
-    auto same = [](const Vec3& a, const Vec3& b) { return a.x == b.x && a.y == b.y && a.z == b.z; };
-    EXPECT_TRUE(same(s.planeNormal, normal));
-    EXPECT_TRUE(same(s.planePoint, point));
-    EXPECT_EQ(s.planeOffset, -dot(normal, point));
-}
-
 TEST(SnowTree, AFaultyTableStaysInsideTheTree) {
     std::vector<BranchSpec> specs = winterTreeRecords();
     specs[3].parent = 3;      // itself
@@ -134,18 +113,53 @@ TEST(TrunkHandle, GrabsOnlyWithinReachAndKeepsAPulledRingOnTheRim) {
     handle.drag(Vec3(10, 0, 0));
     handle.press();
     EXPECT_FALSE(handle.drag(Vec3(16.9f, 0, 0)));  // grabbed, inside the rim: no pull
-    EXPECT_TRUE(handle.drag(Vec3(30, 0, 0)));
-    EXPECT_FLOAT_EQ(handle.point.x, 17);
-    EXPECT_FLOAT_EQ(handle.pullAngle, 90);  // toward +x, measured from +z
-    EXPECT_NEAR(handle.pullStrength, 0.1f, 1e-5);
-    EXPECT_TRUE(handle.drag(Vec3(30, 0, 0)));  // held still beyond the rim: a pull of strength 0
-    EXPECT_EQ(handle.pullStrength, 0);
+    EXPECT_TRUE(handle.drag(Vec3(30, 0, 0)));  // toward +x, an angle measured from +z
+    EXPECT_TRUE(std::fabs(handle.point.x - 17) < 1e-5f && std::fabs(handle.pullAngle - 90) < 1e-4f &&
+                std::fabs(handle.pullStrength - 0.1f) < 1e-5f);
+    EXPECT_TRUE(handle.drag(Vec3(30, 0, 0)) && handle.pullStrength == 0);  // held still beyond the rim
     handle.release();
     EXPECT_FALSE(handle.drag(Vec3(0, 0, -50)));
     TrunkHandle tiny(0.0f);  // a ring without a radius pulls without dividing by zero
     tiny.press();
     EXPECT_TRUE(tiny.drag(Vec3()));
     EXPECT_TRUE(std::isfinite(tiny.point.x) && std::isfinite(tiny.pullAngle));
+}
+
+// The ring as a visitor sees it from above: a closed circle of radius 17 about the trunk's foot, grey
+// while free and black while held, with nothing drawn inside it.
+TEST(TrunkHandle, TheRingIsAClosedCircleGreyWhenFreeBlackInHand) {
+    const int size = 256;  // 6.4 pixels a unit: the ring is 109 pixels across
+    HeadlessContext context(size, size);
+    ASSERT_TRUE(context.ok()) << context.error();
+    TrunkHandle handle(17.0f);
+    for (bool held : {false, true}) {
+        if (held) handle.press();
+        glClearColor(1, 1, 1, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(-20, 20, -20, 20, -50, 50);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glRotatef(90, 1, 0, 0);  // looking down on the ground: x right, z down the screen
+        handle.draw();
+        std::vector<unsigned char> rgb(size * size * 3);
+        glReadPixels(0, 0, size, size, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+        auto darkest = [&](double r, double degrees) {  // within a pixel of the point
+            const double a = degrees * 3.14159265358979 / 180;
+            const int cx = (int)std::lround(size / 2 + r * 6.4 * std::cos(a));
+            const int cy = (int)std::lround(size / 2 + r * 6.4 * std::sin(a));
+            int least = 255;
+            for (int y = cy - 1; y <= cy + 1; ++y)
+                for (int x = cx - 1; x <= cx + 1; ++x) least = std::min<int>(least, rgb[3 * (y * size + x)]);
+            return least;
+        };
+        for (double degrees = 0; degrees < 360; degrees += 2.5) {
+            const int ink = darkest(17, degrees);  // 0.3 grey is 76 or 77
+            EXPECT_TRUE(held ? ink == 0 : ink >= 76 && ink <= 77) << degrees << " degrees, held " << held << ": " << ink;
+            EXPECT_EQ(darkest(14, degrees), 255) << degrees << " degrees, inside";
+        }
+    }
 }
 
 TEST_F(WinterScene, PressesActOnlyInTheReadingPauseAndAfterTheSwing) {
@@ -188,8 +202,7 @@ TEST_F(WinterScene, SnowDrawsItsNumbersInOrderKeepsToItsSpeedAndStopsForCtrl) {
     s.active = false;
     scene.respawn(s);
     EXPECT_EQ(randomState(), after) << "exactly 18 draws";
-    EXPECT_EQ(s.angles.y, f[4] * 360) << "y is drawn after x";
-    EXPECT_EQ(s.maxSpeed, (f[17] * 0.8f - 0.4f + 1.0f) * 0.65f);
+    EXPECT_TRUE(s.angles.y == f[4] * 360 && s.maxSpeed == (f[17] * 0.8f - 0.4f + 1.0f) * 0.65f) << "y after x";
     EXPECT_TRUE(s.alpha == 0 && s.active && !s.shaken);
     s.position = Vec3(150, 100, 150);  // well away from the tree
     s.addForce(Vec3(0, -5, 0));
@@ -215,8 +228,7 @@ TEST_F(WinterScene, RestingSnowStaysUntilTheRingIsPulled) {
     const SnowLetter before = *it;
     run(500);
     const SnowLetter& s = *it;
-    EXPECT_FALSE(s.active);
-    EXPECT_EQ((s.position - before.position).length() + (s.angles - before.angles).length(), 0.0f);
+    EXPECT_TRUE(!s.active && (s.position - before.position).length() + (s.angles - before.angles).length() == 0);
 
     // Releasing snow draws one number per resting letter and drops the force pending while it rested.
     it->addForce(Vec3(0, 5, 0));
@@ -248,10 +260,8 @@ TEST_F(WinterScene, EveryVisitShowsTheWholeTextAndNoRingInHandButTheSnowKeepsIts
     for (int i = 0; i < scene.letterCount(); ++i) first.snow()[i].velocity = scene.snow()[i].velocity;
     scene.reset();  // the button was never released while the scene was shown
     EXPECT_EQ(scene.letterColour()[0], 0);
-    for (const SnowLetter& s : scene.snow()) {
-        EXPECT_TRUE(s.alpha == 1.0f && s.active && !s.shaken && s.angles.y == 180);
-        EXPECT_EQ((s.position - s.home).length(), 0.0f);
-    }
+    for (const SnowLetter& s : scene.snow())
+        EXPECT_TRUE(s.alpha == 1.0f && s.active && !s.shaken && s.angles.y == 180 && (s.position - s.home).length() == 0);
     for (SeasonWinter* w : {&first, &scene}) {  // up to the first snow step after the dissolve
         randomReset(3);
         for (int i = 0; i < 403; ++i) i == 200 ? w->mousePressed(0, 0, 1) : w->update();

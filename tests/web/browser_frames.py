@@ -4,9 +4,8 @@ the page (index.html?test), the frames it names come back to this server, and ea
 the headless run's frame of the same input.
 
   browser_frames.py BUILD_WEB REFERENCE_TOOL OUT_DIR
-  browser_frames.py --measure BUILD_WEB   the page's size, its start and its frame times at 1280x720
-  browser_frames.py --rates BUILD_WEB WxH...   updates a second per scene at each canvas size, and the
-                                               drawing buffer's pixels per CSS pixel at the end of each
+
+(The browser's speed is measured by bench/browser_rates.py.)
 
 Midway the drawing context is lost and given back (WEBGL_lose_context); the frames after it must match
 as well.
@@ -21,174 +20,22 @@ mean difference over all channels at most 1.5 levels of 255, and at most 1% of t
 by more than 64 in any channel. PNGs of both frames are left in OUT_DIR.
 """
 import base64
-import gzip
-import http.server
-import json
 import os
 import re
-import signal
 import struct
 import subprocess
 import sys
 import tempfile
-import threading
 import time
-import urllib.parse
 import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(HERE)), "tools"))
+from browser_page import DevTools, png, run_browser, serve  # noqa: E402
+
+FILES = {"/visit.script": os.path.join(HERE, "visit.script"), "/test_harness.js": os.path.join(HERE, "test_harness.js")}
 WIDTH, HEIGHT = 640, 480
 MEAN_LIMIT, SHARE_LIMIT, LEVEL = 1.5, 0.01, 64
-
-
-def png(path, width, height, rgb):
-    rows = b"".join(b"\0" + rgb[y * width * 3:(y + 1) * width * 3] for y in range(height))
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-    with open(path, "wb") as f:
-        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-                + chunk(b"IDAT", zlib.compress(rows, 6)) + chunk(b"IEND", b""))
-
-
-def serve(build_web):
-    result = {"captures": {}, "done": threading.Event(), "started": threading.Event(), "errors": [],
-              "started_ms": None}
-    files = {"/visit.script": os.path.join(HERE, "visit.script"),
-             "/test_harness.js": os.path.join(HERE, "test_harness.js")}
-    types = {".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm"}
-
-    class Handler(http.server.BaseHTTPRequestHandler):
-        def log_message(self, *args):
-            pass
-
-        def do_GET(self):
-            path = urllib.parse.urlparse(self.path).path
-            local = files.get(path) or os.path.join(build_web, path.lstrip("/") or "index.html")
-            if not os.path.isfile(local):
-                self.send_error(404)
-                return
-            with open(local, "rb") as f:
-                body = f.read()
-            self.send_response(200)
-            self.send_header("Content-Type", types.get(os.path.splitext(local)[1], "text/plain"))
-            self.send_header("Content-Length", str(len(body)))
-            self.end_headers()
-            self.wfile.write(body)
-
-        def do_POST(self):
-            url = urllib.parse.urlparse(self.path)
-            query = dict(urllib.parse.parse_qsl(url.query))
-            body = self.rfile.read(int(self.headers.get("Content-Length", 0)))
-            if url.path == "/capture":
-                result["captures"][int(query["frame"])] = (int(query["width"]), int(query["height"]), body)
-            elif url.path == "/context":
-                result.setdefault("context", []).append(url.query)
-            elif url.path == "/ended":
-                result["ended"] = body.decode(errors="replace")
-            elif url.path == "/times":
-                result["times"] = json.loads(body)
-            elif url.path == "/started":
-                result["started_ms"] = float(query["ms"])
-                result["started"].set()
-            elif url.path == "/error":
-                result["errors"].append(body.decode(errors="replace"))
-                result["done"].set()
-            elif url.path == "/done":
-                result["done"].set()
-            self.send_response(204)
-            self.end_headers()
-
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    return server, result
-
-
-def chromium_command(url, profile, width, height):
-    return ["chromium", "--headless=new", "--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
-            "--disable-background-networking", "--disable-background-timer-throttling",
-            "--disable-renderer-backgrounding", "--disable-backgrounding-occluded-windows", "--no-first-run",
-            "--disable-extensions", "--mute-audio", "--user-data-dir=" + profile,
-            "--window-size=%d,%d" % (width, height), url]
-
-
-def run_browser(build_web, timeout, log_path, width=WIDTH, height=HEIGHT, extra="", until="done"):
-    server, result = serve(build_web)
-    url = "http://127.0.0.1:%d/index.html?test&width=%d&height=%d%s" % (server.server_address[1], width, height,
-                                                                          extra)
-    with tempfile.TemporaryDirectory() as profile:
-        log = open(log_path, "wb")
-        command = chromium_command(url, profile, width + 200, height + 300)  # room for the canvas
-        command[1:1] = ["--enable-logging=stderr", "--v=0"]  # the page's console lines, for failures
-        browser = subprocess.Popen(command, stdout=log, stderr=log, start_new_session=True)
-        began = time.time()
-        finished = result[until].wait(timeout)
-        os.killpg(browser.pid, signal.SIGTERM)
-        try:
-            browser.wait(10)
-        except subprocess.TimeoutExpired:
-            os.killpg(browser.pid, signal.SIGKILL)
-            browser.wait()
-        log.close()
-    server.shutdown()
-    result["seconds"] = time.time() - began
-    result["finished"] = finished
-    return result
-
-
-class DevTools:
-    """A headless Chromium driven through the DevTools protocol on a pipe (fds 3 and 4, messages
-    ended by a zero byte)."""
-
-    def __init__(self, profile, log, width=800, height=600):
-        to_browser, self.commands = os.pipe()
-        self.results, from_browser = os.pipe()
-        command = chromium_command("about:blank", profile, width, height) + ["--remote-debugging-pipe"]
-        self.browser = subprocess.Popen(command, stdout=log, stderr=log, start_new_session=True, pass_fds=(3, 4),
-                                        preexec_fn=lambda: (os.dup2(to_browser, 3), os.dup2(from_browser, 4)))
-        os.close(to_browser)
-        os.close(from_browser)
-        self.buffer, self.last, self.session = b"", 0, None
-        target = self.send("Target.createTarget", url="about:blank")["targetId"]
-        self.session = self.send("Target.attachToTarget", targetId=target, flatten=True)["sessionId"]
-
-    def send(self, method, browser=False, **params):
-        self.last += 1
-        message = {"id": self.last, "method": method, "params": params}
-        if self.session and not browser:
-            message["sessionId"] = self.session
-        os.write(self.commands, json.dumps(message).encode() + b"\0")
-        while True:
-            while b"\0" not in self.buffer:
-                chunk = os.read(self.results, 1 << 16)
-                if not chunk:
-                    raise RuntimeError("the browser closed its end of the pipe")
-                self.buffer += chunk
-            line, self.buffer = self.buffer.split(b"\0", 1)
-            reply = json.loads(line)
-            if reply.get("id") == self.last:
-                if "error" in reply:
-                    raise RuntimeError("%s: %s" % (method, reply["error"]))
-                return reply.get("result", {})
-
-    def value(self, expression):
-        return self.send("Runtime.evaluate", expression=expression, returnByValue=True)["result"].get("value")
-
-    def mouse(self, kind, x, y, button="none", buttons=0, **more):
-        self.send("Input.dispatchMouseEvent", type=kind, x=x, y=y, button=button, buttons=buttons, clickCount=1,
-                  **more)
-
-    def key(self, code, vk, kinds=("rawKeyDown", "keyUp")):
-        for kind in kinds:
-            self.send("Input.dispatchKeyEvent", type=kind, code=code, key=code, windowsVirtualKeyCode=vk)
-
-    def touch(self, kind, *points):
-        """touchStart, touchMove or touchEnd with the fingers (x, y) still down, numbered 0, 1, ..."""
-        self.send("Input.dispatchTouchEvent", type=kind,
-                  touchPoints=[{"x": x, "y": y, "id": i} for i, (x, y) in enumerate(points)])
-
-    def close(self):
-        os.killpg(self.browser.pid, signal.SIGKILL)
-        self.browser.wait()
 
 
 def journal_watch(page, failures):
@@ -212,7 +59,7 @@ def journal_watch(page, failures):
 
 def dom_input(build_web, out):
     """Real input into the page at a device pixel ratio of 2: each step's journal lines must show up."""
-    server, result = serve(build_web)
+    server, result = serve(build_web, FILES)
     url = "http://127.0.0.1:%d/index.html?test&dom&fixed" % server.server_address[1]
     failures = []
     with tempfile.TemporaryDirectory() as profile, open(os.path.join(out, "chromium_dom.log"), "wb") as log:
@@ -327,7 +174,7 @@ def phone_input(build_web, out):
     2: 780x1688). A tap enters a season; in its reading pause the page's outline must lie inside the
     picture; one finger is the left button, two the right button's drag, a pinch the wheel; a swipe
     leaves the page where it is, and the strip's back control leaves the season."""
-    server, result = serve(build_web)
+    server, result = serve(build_web, FILES)
     url = "http://127.0.0.1:%d/index.html?test&dom&fixed" % server.server_address[1]
     failures = []
     with tempfile.TemporaryDirectory() as profile, open(os.path.join(out, "chromium_phone.log"), "wb") as log:
@@ -410,101 +257,12 @@ def phone_input(build_web, out):
     return len(failures)
 
 
-def live_rates(build_web, width, height):
-    """The page as a visitor has it (the frame timer at each display refresh, real clicks): simulation
-    updates a second over five seconds of the menu and of each season once its text has been clicked
-    away (the dissolve or swing, then play)."""
-    server, result = serve(build_web)
-    rates = {}
-    with tempfile.TemporaryDirectory() as profile, open(os.devnull, "wb") as log:
-        page = DevTools(profile, log, width + 200, height + 300)  # the canvas at width x height, as in run_browser
-        def wait_state(state):
-            deadline = time.time() + 90
-            while time.time() < deadline and page.value("velmoraTimes.length && velmoraTimes.slice(-1)[0][1]") != state:
-                time.sleep(0.1)
-        def rate(key):
-            first = page.value("velmoraTimes.slice(-1)[0]")
-            time.sleep(5)
-            last = page.value("velmoraTimes.slice(-1)[0]")
-            rates[key] = 1000.0 * (last[0] - first[0]) / (last[3] - first[3])
-            rates[key + " resolution"] = page.value("canvas.width / canvas.clientWidth")
-        def click(x, y):
-            page.mouse("mousePressed", x, y, "left", 1)
-            page.mouse("mouseReleased", x, y, "left")
-        try:
-            page.send("Page.navigate", url="http://127.0.0.1:%d/index.html?test&dom&times&width=%d&height=%d" % (
-                server.server_address[1], width, height))
-            wait_state(3)
-            rate("menu")
-            for row, name in enumerate(["Spring", "Summer", "Autumn", "Winter"]):
-                click(width / 2, height * (203.3 + 23.45 * row) / 480)  # the row's middle, reference canvas 480 high
-                wait_state(5)
-                time.sleep(6.5)
-                click(width / 2, height / 2)
-                rate(name)
-                page.key("Escape", 27)
-                wait_state(3)
-        finally:
-            page.close()
-            server.shutdown()
-    return rates
-
-
-def measure(build_web):
-    """Download size, first frame and frame times per scene (the intervals between frames, which in
-    the test mode run one per display refresh: 16.7 ms when the renderer keeps up with 60 Hz)."""
-    for name in ("velmora.wasm", "velmora.js", "index.html"):
-        with open(os.path.join(build_web, name), "rb") as f:
-            data = f.read()
-        print("%-13s %8d bytes, %8d gzip -9" % (name, len(data), len(gzip.compress(data, 9))))
-    with tempfile.TemporaryDirectory() as scratch:
-        # Five loads, each in a browser just started (so with the drawing context's set-up).
-        starts = [run_browser(build_web, 60, os.path.join(scratch, "chromium.log"), 1280, 720, "&dom",
-                              "started")["started_ms"] for _ in range(5)]
-        result = run_browser(build_web, 900, os.path.join(scratch, "chromium.log"), 1280, 720, "&times")
-    print("first frame drawn after the page was requested, five loads: %s ms, median %.0f ms" % (
-        ", ".join("%.0f" % (t or -1) for t in starts), sorted(t or 1e9 for t in starts)[2]))
-    times = result.get("times", [])
-    names = ["Spring", "Summer", "Autumn", "Winter"]
-    scenes = {}
-    for (frame, state, season, t, work), before in zip(times[1:], times):
-        key = "menu" if state == 3 else names[season] if state == 5 and 0 <= season < 4 else None
-        if key:
-            scenes.setdefault(key, []).append((t - before[3], work))
-    print("%-7s %6s | %-31s | %s" % ("", "", "frame interval (ms)", "program's update + draw (ms)"))
-    print("%-7s %6s | %6s %6s %6s %9s | %6s %6s" % ("scene", "frames", "median", "p95", "max", "> 20 ms",
-                                                    "median", "p95"))
-    for key in ["menu"] + names:
-        if key not in scenes:
-            continue
-        gaps = sorted(g for g, _ in scenes[key])
-        work = sorted(w for _, w in scenes[key])
-        n = len(gaps)
-        print("%-7s %6d | %6.1f %6.1f %6.1f %8.1f%% | %6.2f %6.2f" % (
-            key, n, gaps[n // 2], gaps[int(n * 0.95)], gaps[-1], 100.0 * sum(g > 20 for g in gaps) / n,
-            work[n // 2], work[int(n * 0.95)]))
-    print("simulation updates a second with the page's own clock, real clicks through every season:")
-    for width, height in ((1280, 720), (640, 360)):
-        rates = live_rates(build_web, width, height)
-        print("  %dx%d: %s" % (width, height, ", ".join("%s %.1f" % (k, rates[k]) for k in ["menu"] + names
-                                                          if k in rates)))
-    return 0
-
-
 def main():
-    if sys.argv[1] == "--measure":
-        return measure(sys.argv[2])
-    if sys.argv[1] == "--rates":
-        names = ["menu", "Spring", "Summer", "Autumn", "Winter"]
-        for size in sys.argv[3:]:
-            rates = live_rates(sys.argv[2], *map(int, size.split("x")))
-            print("%s: %s" % (size, ", ".join("%s %.1f (x%.2f)" % (k, rates[k], rates[k + " resolution"])
-                                               for k in names if k in rates)), flush=True)
-        return 0
     build_web, tool, out = sys.argv[1:4]
     os.makedirs(out, exist_ok=True)
     log_path = os.path.join(out, "chromium.log")
-    result = run_browser(build_web, int(os.environ.get("VELMORA_BROWSER_TIMEOUT", "600")), log_path)
+    result = run_browser(build_web, FILES, int(os.environ.get("VELMORA_BROWSER_TIMEOUT", "600")), log_path, WIDTH,
+                         HEIGHT)
     if result["errors"] or not result["finished"]:
         print("browser: %s after %.0f s (%d frames back)" % (
             "; ".join(result["errors"]) or "timed out", result["seconds"], len(result["captures"])))

@@ -11,7 +11,6 @@
 #include "app/command_line.h"
 #include "app/headless_run.h"
 #include "app/input_journal.h"
-#include "app/input_script.h"
 #include "system/input_recording.h"
 #include "app/input_session.h"
 #include "framework/application.h"
@@ -285,51 +284,4 @@ TEST(InputJournal, ReadsBackEveryLineItWrote) {
     EXPECT_EQ(read, expected);
     std::remove(path.c_str());
     rmdir(dir.c_str());
-}
-
-namespace {
-
-// A scene that writes down the input it is given.
-struct SpySeason : ASeason {
-    std::string seen;
-    void init(int, int, BitmapFont*) override {}
-    void reset() override {}
-    void update() override {}
-    void draw() override {}
-    void keyPressed(int key) override { seen += "key " + std::to_string(key) + " "; }
-    void keyReleased(int key) override { seen += "keyup " + std::to_string(key) + " "; }
-    void mouseMoved(int, int) override {}
-    void mousePressed(int, int, int button) override { seen += "press " + std::to_string(button) + " "; }
-    void mouseReleased(int, int, int button) override { seen += "release " + std::to_string(button) + " "; }
-    void startExiting() override {}
-};
-
-}  // namespace
-
-// The script that drives the browser build and the headless run it is compared with (tests/web):
-// every verb read and delivered on its frame, and a line that cannot be read named by its number.
-TEST(InputScript, DeliversEachVerbOnItsFrameAndNamesABadLine) {
-    InputScript script;
-    ASSERT_TRUE(script.parse("# a visit\n\n430 row 2\n431 move 7 9\n640 down 7 9 3\n641 up 7 9 3\n"
-                             "642 key 27\n643 keyup 123\n700 capture\n"))
-        << script.error;
-    EXPECT_TRUE(script.lastFrame() == 700 && script.captures(700) && !script.captures(643));
-    HeadlessRun run(160, 120, false);
-    ASSERT_TRUE(run.ok()) << run.error();
-    run.skipToMenu();
-    SpySeason spy;
-    appReplaceSeasonForTesting(2, &spy);
-    for (int f = 430; f <= 643; ++f) {
-        script.deliver(f);
-        run.runFrames(1, false);
-        if (f == 430) {
-            EXPECT_TRUE(appStateId() == APP_ENTERING_SEASON && appChosenSeason() == 2);
-        }
-    }
-    EXPECT_EQ(spy.seen, "press 3 release 3 key 27 keyup 123 ");
-    for (const char* bad : {"5 move 1", "5 jump 1", "five move 1 2", "5 down 1 2"}) {
-        InputScript broken;
-        EXPECT_FALSE(broken.parse(std::string("# fine\n") + bad + "\n")) << bad;
-        EXPECT_EQ(broken.error.rfind("line 2: ", 0), 0u) << bad << ": " << broken.error;
-    }
 }

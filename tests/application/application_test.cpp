@@ -10,6 +10,7 @@
 #include "system/screenshot.h"
 
 #include "app/headless_run.h"
+#include "app/input_script.h"
 #include "framework/application.h"
 #include "framework/season.h"
 #include "render/gl.h"
@@ -19,6 +20,7 @@ namespace {
 // A scene that records what the application asks of it and finishes when told to.
 struct SpyScene : ASeason {
     int resets = 0, updates = 0, draws = 0, keys = 0, presses = 0;
+    std::string seen;  // keys and buttons, in order
     bool finishOnNextUpdate = false;
     void init(int, int, BitmapFont*) override {}
     void reset() override { ++resets; finished = false; }
@@ -27,11 +29,11 @@ struct SpyScene : ASeason {
         if (finishOnNextUpdate) finished = true;
     }
     void draw() override { ++draws; }
-    void keyPressed(int) override { ++keys; }
-    void keyReleased(int) override {}
+    void keyPressed(int key) override { ++keys, seen += "key " + std::to_string(key) + " "; }
+    void keyReleased(int key) override { seen += "keyup " + std::to_string(key) + " "; }
     void mouseMoved(int, int) override {}
-    void mousePressed(int, int, int) override { ++presses; }
-    void mouseReleased(int, int, int) override {}
+    void mousePressed(int, int, int b) override { ++presses, seen += "press " + std::to_string(b) + " "; }
+    void mouseReleased(int, int, int b) override { seen += "release " + std::to_string(b) + " "; }
     void startExiting() override {}
 };
 
@@ -178,4 +180,32 @@ TEST(Application, F12SavesOneScreenshotPerFrameWithoutTheCursor) {
     unlink("Screenshot_0.tga");
     ASSERT_EQ(chdir(previous), 0);
     rmdir(dir.c_str());
+}
+
+// The script that drives the browser build and the headless run it is compared with (tests/web):
+// every verb read and delivered on its frame, and a line that cannot be read named by its number.
+TEST(InputScript, DeliversEachVerbOnItsFrameAndNamesABadLine) {
+    InputScript script;
+    ASSERT_TRUE(script.parse("# a visit\n\n430 row 2\n431 move 7 9\n640 down 7 9 3\n641 up 7 9 3\n"
+                             "642 key 27\n643 keyup 123\n700 capture\n"))
+        << script.error;
+    EXPECT_TRUE(script.lastFrame() == 700 && script.captures(700) && !script.captures(643));
+    HeadlessRun run(160, 120, false);
+    ASSERT_TRUE(run.ok()) << run.error();
+    run.skipToMenu();
+    SpyScene spy;
+    appReplaceSeasonForTesting(2, &spy);
+    for (int f = 430; f <= 643; ++f) {
+        script.deliver(f);
+        run.runFrames(1, false);
+        if (f == 430) {
+            EXPECT_TRUE(appStateId() == APP_ENTERING_SEASON && appChosenSeason() == 2);
+        }
+    }
+    EXPECT_EQ(spy.seen, "press 3 release 3 key 27 keyup 123 ");
+    for (const char* bad : {"5 move 1", "5 jump 1", "five move 1 2", "5 down 1 2"}) {
+        InputScript broken;
+        EXPECT_FALSE(broken.parse(std::string("# fine\n") + bad + "\n")) << bad;
+        EXPECT_EQ(broken.error.rfind("line 2: ", 0), 0u) << bad << ": " << broken.error;
+    }
 }

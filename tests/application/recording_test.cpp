@@ -1,21 +1,16 @@
 // The command line, the recording format, and a recorded visit replayed frame for frame.
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
 #include "app/headless_run.h"
 #include "app/input_journal.h"
-#include "app/input_script.h"
-#include "app/offscreen_render.h"
 #include "system/input_recording.h"
 #include "app/input_session.h"
 #include "framework/application.h"
@@ -252,57 +247,7 @@ std::string scratchDirectory() {
     return mkdtemp(pattern) ? pattern : "";
 }
 
-std::vector<std::string> filesIn(const std::string& dir) {
-    std::vector<std::string> names;
-    if (DIR* d = opendir(dir.c_str())) {
-        while (dirent* e = readdir(d))
-            if (e->d_name[0] != '.') names.push_back(e->d_name);
-        closedir(d);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 }  // namespace
-
-// --render plays the whole recording but writes only the frames asked for, each named by its frame
-// number, at the size asked for; frames past the recording's end are refused, and nothing is written.
-TEST(Recording, RenderWritesTheFramesAskedForNamedByFrame) {
-    const std::string dir = scratchDirectory(), recording = dir + "/visit.vrec", out = dir + "/frames";
-    ASSERT_FALSE(dir.empty());
-    { std::ofstream(recording) << recordingHeader(64, 48, false) << "3 move 10 10\n" << recordingEnd(30); }
-    struct Case {
-        const char* size;
-        const char* frames;
-        int status;
-        std::vector<std::string> files;
-        int width, height;
-    } cases[] = {
-        {"32x24", "10-12", 0, {"frame_000010.png", "frame_000011.png", "frame_000012.png"}, 32, 24},
-        {nullptr, "29-40", 0, {"frame_000029.png"}, 64, 48},  // the last frame, the recording's own size
-        {nullptr, "30-40", 1, {}, 0, 0},
-    };
-    for (const Case& c : cases) {
-        std::vector<const char*> argv{"velmora", "--render", recording.c_str(), "--out", out.c_str(), "--frames", c.frames};
-        if (c.size) argv.insert(argv.end(), {"--size", c.size});
-        CommandLine options;
-        std::string error;
-        ASSERT_TRUE(parseCommandLine((int)argv.size(), argv.data(), options, error)) << error;
-        EXPECT_EQ(renderRecording(options), c.status) << c.frames;
-        EXPECT_EQ(filesIn(out), c.files) << c.frames;
-        for (const std::string& name : c.files) {
-            std::ifstream png(out + "/" + name, std::ios::binary);
-            unsigned char head[24] = {};
-            png.read((char*)head, 24);
-            EXPECT_EQ((head[18] << 8 | head[19]) * 10000 + (head[22] << 8 | head[23]), c.width * 10000 + c.height)
-                << name;
-            std::remove((out + "/" + name).c_str());
-        }
-    }
-    rmdir(out.c_str());
-    std::remove(recording.c_str());
-    rmdir(dir.c_str());
-}
 
 // The journal the program keeps under Wine and in the browser, written and read back here: every kind
 // of line, the state and tick lines (two fields) among them, in order, with their frames.
@@ -339,51 +284,4 @@ TEST(InputJournal, ReadsBackEveryLineItWrote) {
     EXPECT_EQ(read, expected);
     std::remove(path.c_str());
     rmdir(dir.c_str());
-}
-
-namespace {
-
-// A scene that writes down the input it is given.
-struct SpySeason : ASeason {
-    std::string seen;
-    void init(int, int, BitmapFont*) override {}
-    void reset() override {}
-    void update() override {}
-    void draw() override {}
-    void keyPressed(int key) override { seen += "key " + std::to_string(key) + " "; }
-    void keyReleased(int key) override { seen += "keyup " + std::to_string(key) + " "; }
-    void mouseMoved(int, int) override {}
-    void mousePressed(int, int, int button) override { seen += "press " + std::to_string(button) + " "; }
-    void mouseReleased(int, int, int button) override { seen += "release " + std::to_string(button) + " "; }
-    void startExiting() override {}
-};
-
-}  // namespace
-
-// The script that drives the browser build and the headless run it is compared with (tests/web):
-// every verb read and delivered on its frame, and a line that cannot be read named by its number.
-TEST(InputScript, DeliversEachVerbOnItsFrameAndNamesABadLine) {
-    InputScript script;
-    ASSERT_TRUE(script.parse("# a visit\n\n430 row 2\n431 move 7 9\n640 down 7 9 3\n641 up 7 9 3\n"
-                             "642 key 27\n643 keyup 123\n700 capture\n"))
-        << script.error;
-    EXPECT_TRUE(script.lastFrame() == 700 && script.captures(700) && !script.captures(643));
-    HeadlessRun run(160, 120, false);
-    ASSERT_TRUE(run.ok()) << run.error();
-    run.skipToMenu();
-    SpySeason spy;
-    appReplaceSeasonForTesting(2, &spy);
-    for (int f = 430; f <= 643; ++f) {
-        script.deliver(f);
-        run.runFrames(1, false);
-        if (f == 430) {
-            EXPECT_TRUE(appStateId() == APP_ENTERING_SEASON && appChosenSeason() == 2);
-        }
-    }
-    EXPECT_EQ(spy.seen, "press 3 release 3 key 27 keyup 123 ");
-    for (const char* bad : {"5 move 1", "5 jump 1", "five move 1 2", "5 down 1 2"}) {
-        InputScript broken;
-        EXPECT_FALSE(broken.parse(std::string("# fine\n") + bad + "\n")) << bad;
-        EXPECT_EQ(broken.error.rfind("line 2: ", 0), 0u) << bad << ": " << broken.error;
-    }
 }

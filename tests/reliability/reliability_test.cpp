@@ -2,7 +2,6 @@
 // the same two replay the same run.
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -106,13 +105,7 @@ TEST(Monkey, SeededInputThroughTheWholePieceVisitsEverySceneAndReplays) {
     monkeyRun(seed, frames, visits, failure);
     ASSERT_EQ(failure, "") << "seed " << seed << ", " << frames << " frames";
     for (int i = 0; i < 4 && frames >= 24000; ++i) EXPECT_GE(visits[i], 2) << "scene " << i << ", seed " << seed;
-    // Every screenshot taken is whole.
-    for (int n = 0; n < 200; ++n) {
-        struct stat st;
-        if (stat(("Screenshot_" + std::to_string(n) + ".tga").c_str(), &st) == 0) {
-            EXPECT_EQ(st.st_size, 18 + 3 * 160 * 120);
-        }
-    }
+    // Its F12 screenshots: whole files are checked by the screenshot, F12 and window-states tests.
     // The same seed replays the same run: the same sampled frames.
     const long replay = std::min(frames, 4000L);
     EXPECT_EQ(monkeyRun(seed, replay, again[0], failure), monkeyRun(seed, replay, again[1], failure));

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The real program in a real window under Xvfb, minimised, restored and squashed: it keeps running,
+# The real program in a real window under Xvfb at 1024 x 768 (the screen's size; F12's screenshot has
+# the TGA header of the whole screen), minimised, restored and squashed: it keeps running,
 # saves whole screenshots in every state, draws the menu whole again at full size and closes with exit
 # code 0. No window manager runs here, so after asking for the minimise the window is unmapped and
 # mapped again as a window manager would; X refuses a height of 0, so 1 pixel is the flattest window.
@@ -41,7 +42,11 @@ marked() {
 
 start_xvfb
 start_velmora
+geometry=$(xdotool getwindowgeometry "$window" | awk '/Geometry/ { print $2 }')
+[ "$geometry" = "1024x768" ] || fail "the window is $geometry, not the screen's 1024x768"
 screenshot "at the start"
+header=$(od -An -tu1 -N18 Screenshot_0.tga | tr -s ' \n' ' ' | sed 's/^ //; s/ $//')
+[ "$header" = "0 0 2 0 0 0 0 0 0 0 0 0 0 4 0 3 24 0" ] || fail "screenshot header $header"
 
 # Minimised: input keeps arriving at a window nobody sees.
 xdotool windowminimize "$window"

@@ -7,9 +7,7 @@
 set -u
 velmora=$1
 bench=$2
-for tool in Xvfb; do
-  command -v $tool >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
-done
+command -v Xvfb >/dev/null || { echo "FAIL: Xvfb is not installed"; exit 1; }
 
 . "$(dirname "$0")/x_session.sh"
 

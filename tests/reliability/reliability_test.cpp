@@ -1,5 +1,5 @@
-// The whole piece under seeded random input (the monkey), and the soak (off by default). VELMORA_MONKEY_SEED and VELMORA_MONKEY_FRAMES pick another run; a failure names both, and
-// the same two replay the same run.
+// The whole piece under seeded random input (the monkey). VELMORA_MONKEY_SEED and VELMORA_MONKEY_FRAMES
+// pick another run; a failure names both, and the same two replay the same run.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -9,12 +9,20 @@
 #include <vector>
 
 #include "app/headless_run.h"
+#include "bench/gallery_support.h"
 #include "framework/application.h"
 #include "framework/season.h"
 #include "render/gl.h"
-#include "tests/reliability/gallery_support.h"
 
 namespace {
+
+// An environment variable as a number, or `fallback` when it is unset or not a number.
+long long environmentNumber(const char* name, long long fallback) {
+    const char* text = std::getenv(name);
+    char* end = nullptr;
+    long long value = text && *text ? std::strtoll(text, &end, 0) : fallback;
+    return end && *end ? fallback : value;
+}
 
 // Runs in a fresh directory of its own (F12 saves there) and removes it afterwards.
 struct ScratchDirectory {
@@ -28,14 +36,6 @@ struct ScratchDirectory {
     }
     ~ScratchDirectory() {
         if (chdir(previous.c_str()) == 0 && !path.empty()) std::system(("rm -rf '" + path + "'").c_str());
-    }
-};
-
-struct Dice {
-    unsigned long long s;
-    int below(int n) {
-        s = s * 6364136223846793005ull + 1442695040888963407ull;
-        return (int)((s >> 33) % (unsigned long long)n);
     }
 };
 
@@ -109,36 +109,4 @@ TEST(Monkey, SeededInputThroughTheWholePieceVisitsEverySceneAndReplays) {
     // The same seed replays the same run: the same sampled frames.
     const long replay = std::min(frames, 4000L);
     EXPECT_EQ(monkeyRun(seed, replay, again[0], failure), monkeyRun(seed, replay, again[1], failure));
-}
-
-// Off by default (VELMORA_SOAK=1): a simulated hour (VELMORA_SOAK_FRAMES) in each scene under random
-// input; after the first sixth, resident memory may not grow by more than the software renderer's
-// buffers settling (8 MiB).
-TEST(Soak, AnHourInEachSceneWithFlatMemory) {
-    if (!environmentNumber("VELMORA_SOAK", 0)) GTEST_SKIP() << "set VELMORA_SOAK=1 to run the soak";
-    const long frames = (long)environmentNumber("VELMORA_SOAK_FRAMES", 216000);
-    ScratchDirectory scratch;
-    HeadlessRun run(320, 240, false);
-    ASSERT_TRUE(run.ok()) << run.error();
-    Dice dice{4242};
-    for (int scene = 0; scene < 4; ++scene) {
-        run.enterSeason(scene);
-        run.runFrames(201);
-        run.click(160, 120);  // past the reading pause
-        long start = 0;
-        for (long f = 1; f <= frames; ++f) {
-            const int x = dice.below(320), y = dice.below(240), roll = dice.below(40);
-            run.moveMouse(x, y);
-            if (roll == 0) run.press(x, y, 1 + 2 * dice.below(2));
-            if (roll == 1) run.release(x, y, 1 + 2 * dice.below(2));
-            if (roll == 2) run.tapKey(VK_CODE_ENTER);
-            run.runFrames(1);
-            if (f % 60 == 0) appDraw();
-            ASSERT_EQ(appStateId(), APP_SEASON) << "scene " << scene << " left at frame " << f;
-            if (f == frames / 6) start = (long)residentBytes();
-        }
-        EXPECT_LT((long)residentBytes() - start, 8L << 20) << "scene " << scene;
-        run.tapKey(VK_CODE_ESCAPE);
-        run.runUntil([] { return appStateId() == APP_MENU; }, 1200);
-    }
 }

@@ -1,33 +1,35 @@
-#include "tests/reliability/gallery_support.h"
-
-#include <malloc.h>
-#include <unistd.h>
+#include "bench/gallery_support.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
 #include <initializer_list>
 #include <vector>
 
+#include "app/headless_run.h"
+#include "app/input_session.h"
+#include "framework/application.h"
 #include "framework/season_scene.h"
+#include "render/gl.h"
 #include "render/orbit_camera.h"
 #include "seasons/autumn/season_autumn.h"
 #include "seasons/spring/season_spring.h"
 #include "seasons/summer/season_summer.h"
 #include "seasons/winter/season_winter.h"
 
-#ifdef __SANITIZE_ADDRESS__
-extern "C" size_t __sanitizer_get_current_allocated_bytes(void);  // the runtime's own count (no header)
-#endif
-
 const char* const sceneNames[4] = {"Spring", "Summer", "Autumn", "Winter"};
 
-long long environmentNumber(const char* name, long long fallback) {
-    const char* text = std::getenv(name);
-    char* end = nullptr;
-    long long value = text && *text ? std::strtoll(text, &end, 0) : fallback;
-    return end && *end ? fallback : value;
+std::string startGallery(int w, int h) {
+    std::string error;
+    sessionStart(SessionOptions{w, h, true, "", nullptr}, error);
+    return error;
+}
+
+void galleryFrame(HeadlessRun& run, bool draw) {
+    sessionBeforeFrame();
+    run.runFrames(1, false);
+    if (!draw) return;
+    appDraw();
+    glFinish();
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -81,23 +83,6 @@ std::string firstNonFinite(ASeason* scene) {
         if (s->handle()) p("handle", 0, s->handle()->point);
     }
     return p.bad;
-}
-// ---------------------------------------------------------------------------------------------------
-// Memory
-
-size_t residentBytes() {
-    long pages = 0, resident = 0;
-    std::ifstream("/proc/self/statm") >> pages >> resident;
-    return (size_t)resident * (size_t)sysconf(_SC_PAGESIZE);
-}
-
-size_t liveHeapBytes() {
-#ifdef __SANITIZE_ADDRESS__
-    return __sanitizer_get_current_allocated_bytes();
-#else
-    struct mallinfo2 info = mallinfo2();
-    return info.uordblks + info.hblkhd;
-#endif
 }
 
 bool sceneInteracting(ASeason* scene) {

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/opening_hours.h"
 #include "app/frame_smoothing.h"
+#include "app/opening_hours.h"
 
 struct CommandLine {
     enum Mode { PLAY, HELP, REPLAY, RENDER };

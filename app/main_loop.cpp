@@ -9,16 +9,16 @@
 #include <malloc.h>
 #endif
 
-#include "system/frame_timer.h"
 #include "app/health_log.h"
 #include "app/input_journal.h"
 #include "app/input_session.h"
 #include "app/season_list.h"
 #include "app/service_notify.h"
-#include "system/platform_hooks.h"
 #include "framework/application.h"
 #include "render/gl.h"
 #include "render/random_generator.h"
+#include "system/frame_timer.h"
+#include "system/platform_hooks.h"
 
 namespace {
 // Margins that keep frames on time: waking from a message wait can be a millisecond late, from a

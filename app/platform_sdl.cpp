@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <ctime>
 
-#include "system/frame_timer.h"
 #include "app/frame_smoothing.h"
 #include "app/framebuffer_sizes.h"
 #include "app/health_log.h"
@@ -13,10 +12,11 @@
 #include "app/key_mapping.h"
 #include "app/main_loop.h"
 #include "app/season_list.h"
-#include "system/platform_hooks.h"
-#include "system/window_size.h"
 #include "framework/application.h"
 #include "render/gl.h"
+#include "system/frame_timer.h"
+#include "system/platform_hooks.h"
+#include "system/window_size.h"
 
 namespace {
 

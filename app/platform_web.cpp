@@ -9,18 +9,18 @@
 #include <string>
 #include <vector>
 
-#include "system/frame_timer.h"
 #include "app/frame_smoothing.h"
 #include "app/input_journal.h"
-#include "app/input_session.h"
-#include "app/touch_gestures.h"
-#include "app/season_list.h"
 #include "app/input_script.h"
+#include "app/input_session.h"
+#include "app/season_list.h"
+#include "app/touch_gestures.h"
+#include "framework/application.h"
+#include "render/gl.h"
+#include "system/frame_timer.h"
 #include "system/platform_hooks.h"
 #include "system/screenshot.h"
 #include "system/window_size.h"
-#include "framework/application.h"
-#include "render/gl.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "framework/season_scene.h"
+#include "render/glyph_arrays.h"
 #include "render/vector_math.h"
 #include "seasons/autumn/leaf_body.h"
 #include "seasons/autumn/leaf_kicker.h"
 #include "seasons/autumn/whirlwind.h"
-#include "render/glyph_arrays.h"
 
 // The story the letters come from: four paragraphs.
 extern const char* const autumnStory;

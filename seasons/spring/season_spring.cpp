@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "render/screen_widgets.h"
 #include "render/bitmap_font.h"
 #include "render/random_generator.h"
+#include "render/screen_widgets.h"
 #include "render/view_picking.h"
 
 namespace {

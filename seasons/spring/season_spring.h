@@ -9,11 +9,11 @@
 
 #include "framework/season_scene.h"
 #include "render/gl.h"
+#include "render/glyph_arrays.h"
 #include "render/vector_math.h"
 #include "seasons/spring/dandelion.h"
 #include "seasons/spring/letter_seed.h"
 #include "seasons/spring/seed_direction_table.h"
-#include "render/glyph_arrays.h"
 
 
 // The story the meadow grows from: 549 characters in 4 lines.

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "render/vector_math.h"
 #include "render/glyph_arrays.h"
+#include "render/vector_math.h"
 
 class BitmapFont;
 

@@ -11,9 +11,9 @@
 
 #include "framework/season_scene.h"
 #include "render/gl.h"
+#include "render/glyph_arrays.h"
 #include "render/recorded_shape.h"
 #include "render/view_picking.h"
-#include "render/glyph_arrays.h"
 #include "seasons/winter/snow_letter.h"
 #include "seasons/winter/snow_tree.h"
 #include "seasons/winter/trunk_handle.h"

@@ -11,11 +11,11 @@
 #include "app/command_line.h"
 #include "app/headless_run.h"
 #include "app/input_journal.h"
-#include "system/input_recording.h"
 #include "app/input_session.h"
 #include "framework/application.h"
 #include "framework/season.h"
 #include "framework/season_scene.h"
+#include "system/input_recording.h"
 
 TEST(CommandLine, OptionsAndMistakes) {
     struct Case {

@@ -2,11 +2,11 @@
 
 #include <vector>
 
-#include "system/frame_timer.h"
-#include "app/main_loop.h"
 #include "app/headless_run.h"
-#include "system/platform_hooks.h"
+#include "app/main_loop.h"
 #include "framework/application.h"
+#include "system/frame_timer.h"
+#include "system/platform_hooks.h"
 
 namespace {
 int64_t fakeNow = 0;

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/headless_context.h"
+#include "render/gl.h"
 #include "system/screenshot.h"
 #include "system/window_size.h"
-#include "render/gl.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "system/screenshot.h"
-#include "system/window_size.h"
 #include "render/gl.h"
 #include "render/resource_texture.h"
+#include "system/screenshot.h"
+#include "system/window_size.h"
 #include "tests/win32/win32_support.h"
 
 namespace {

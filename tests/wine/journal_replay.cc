@@ -20,8 +20,8 @@
 
 #include "app/headless_run.h"
 #include "app/input_journal.h"
-#include "system/screenshot.h"
 #include "framework/application.h"
+#include "system/screenshot.h"
 
 namespace {
 

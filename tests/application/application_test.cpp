@@ -14,6 +14,7 @@
 #include "framework/application.h"
 #include "framework/season.h"
 #include "render/gl.h"
+#include "tests/scratch_directory.h"
 
 namespace {
 
@@ -149,12 +150,8 @@ TEST(Application, CursorNeverShowsInTheOpeningOrClosing) {
 }
 
 TEST(Application, F12SavesOneScreenshotPerFrameWithoutTheCursor) {
-    char pattern[] = "/tmp/velmora-app-shots-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    std::string dir = pattern;
-    char previous[4096];
-    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-    ASSERT_EQ(chdir(dir.c_str()), 0);
+    ScratchDirectory scratch;
+    ASSERT_FALSE(scratch.path.empty());
 
     {
         HeadlessRun run(320, 240, true);
@@ -176,10 +173,6 @@ TEST(Application, F12SavesOneScreenshotPerFrameWithoutTheCursor) {
     const unsigned char* p = &tga[18 + 3 * ((size_t)(240 - 1 - 20) * 320 + 20)];
     EXPECT_TRUE(p[0] == 255 && p[1] == 255 && p[2] == 255);
     EXPECT_FALSE(std::ifstream("Screenshot_1.tga").good());
-
-    unlink("Screenshot_0.tga");
-    ASSERT_EQ(chdir(previous), 0);
-    rmdir(dir.c_str());
 }
 
 // The script that drives the browser build and the headless run it is compared with (tests/web):

@@ -23,6 +23,7 @@
 #include "render/gl.h"
 #include "system/frame_timer.h"
 #include "system/screenshot.h"
+#include "tests/scratch_directory.h"
 
 namespace {
 
@@ -35,21 +36,6 @@ bool parseHours(const char* text, OpeningHours& hours, std::string& error) {
     hours = options.hours;
     return ok;
 }
-
-// A folder of its own for the test's files, removed afterwards; the test runs in it.
-struct Scratch {
-    std::string path, previous;
-    Scratch() {
-        char pattern[] = "/tmp/velmora-kiosk-XXXXXX";
-        char cwd[4096];
-        previous = getcwd(cwd, sizeof cwd) ? cwd : "/tmp";
-        path = mkdtemp(pattern) ? pattern : "";
-        if (!path.empty() && chdir(path.c_str()) != 0) path.clear();
-    }
-    ~Scratch() {
-        if (chdir(previous.c_str()) == 0 && !path.empty()) std::system(("rm -rf '" + path + "'").c_str());
-    }
-};
 
 }  // namespace
 
@@ -89,7 +75,7 @@ TEST(OpeningHours, GoodAndBadValues) {
 // with the hours 09:00-18:00,18:02-23:00: 90 s of frames, two minutes closed, then the piece opens
 // again. NOTIFY_SOCKET names the test's own socket; the health log goes to a file.
 TEST(Kiosk, HoursCloseAndOpenTheWatchdogHearsAndTheLogSaysSo) {
-    Scratch scratch;
+    ScratchDirectory scratch;
     ASSERT_FALSE(scratch.path.empty());
     const int w = 64, h = 48;
     HeadlessRun run(w, h, true);
@@ -191,7 +177,7 @@ TEST(Kiosk, HoursCloseAndOpenTheWatchdogHearsAndTheLogSaysSo) {
 
 // The exhibitor's F12 during the built-in visitor's visit: the picture is saved and the visit goes on.
 TEST(Kiosk, F12DuringAVisitSavesTheScreenAndTheVisitGoesOn) {
-    Scratch scratch;
+    ScratchDirectory scratch;
     ASSERT_FALSE(scratch.path.empty());
     const int w = 160, h = 120;
     HeadlessRun run(w, h, false);

@@ -13,6 +13,7 @@
 #include "framework/application.h"
 #include "framework/season.h"
 #include "render/gl.h"
+#include "tests/scratch_directory.h"
 
 namespace {
 
@@ -23,21 +24,6 @@ long long environmentNumber(const char* name, long long fallback) {
     long long value = text && *text ? std::strtoll(text, &end, 0) : fallback;
     return end && *end ? fallback : value;
 }
-
-// Runs in a fresh directory of its own (F12 saves there) and removes it afterwards.
-struct ScratchDirectory {
-    std::string path, previous;
-    ScratchDirectory() {
-        char pattern[] = "/tmp/velmora-monkey-XXXXXX";
-        char cwd[4096];
-        previous = getcwd(cwd, sizeof cwd) ? cwd : "/tmp";
-        path = mkdtemp(pattern) ? pattern : "";
-        if (!path.empty() && chdir(path.c_str()) != 0) path.clear();
-    }
-    ~ScratchDirectory() {
-        if (chdir(previous.c_str()) == 0 && !path.empty()) std::system(("rm -rf '" + path + "'").c_str());
-    }
-};
 
 // One run of the monkey: `frames` frames of random input, each scene visited for a random while and
 // left by Escape. Returns a hash of every 53rd frame; counts visits per scene in `visits`.
